@@ -1,0 +1,209 @@
+// The main window as the user first meets it: header, layout, keyboard, menu and closing.
+
+#include "session.h"
+
+#include "ui/system.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace test;
+using ui::testing::Key;
+
+namespace {
+
+const std::string kHeaderBefore = "Marlinth,你最理想的选择，你的木马数据库最新版本为：";
+const std::string kHeaderAfter = "!恭喜，你已经升级到最新版";
+
+TEST(Header, BothLabelsNameTheStartUpDate) {
+    Session session({2026, 12, 7});
+    const std::string expected = kHeaderBefore + ui::shortDateText({2026, 12, 7}) + kHeaderAfter;
+    EXPECT_EQ(session.form.Label1.text(), expected);
+    EXPECT_EQ(session.form.Label2.text(), expected);
+    EXPECT_EQ(session.form.Label3.text(), kIdle);
+}
+
+TEST(Header, KeepsTheStartUpDateAfterMidnight) {
+    ui::Date date{2026, 12, 31};
+    int asked = 0;
+    Form1 form([&] {
+        ++asked;
+        return date;
+    });
+    form.Form_Load();
+    form.show();
+    date = {2027, 1, 1};
+    Session session; // a later run and repaints change nothing
+    ui::testing::click(session.form.Command1);
+    ui::testing::grab(form.window);
+
+    EXPECT_EQ(asked, 1);
+    EXPECT_THAT(form.Label1.text(), testing::HasSubstr(ui::shortDateText({2026, 12, 31})));
+    EXPECT_EQ(form.Label2.text(), form.Label1.text());
+}
+
+TEST(Header, FitsInsideItsLabels) {
+    Session session;
+    const int height = ui::testing::pixelRect(session.form.Label1).height;
+    EXPECT_GT(ui::testing::textHeight(session.form.Label1), 19); // it does wrap
+    EXPECT_LE(ui::testing::textHeight(session.form.Label1), height);
+    EXPECT_LE(ui::testing::textHeight(session.form.Label2), height);
+}
+
+struct Placement {
+    const char* name;
+    ui::Control& (*control)(Form1&);
+    ui::Rect pixels;
+};
+
+class Layout : public testing::TestWithParam<Placement> {};
+
+TEST_P(Layout, ControlSitsAtItsPlaceWhateverTheWindowSize) {
+    Session session;
+    const ui::Control& control = GetParam().control(session.form);
+    const ui::Rect expected = GetParam().pixels;
+    for (int pass = 0; pass < 2; ++pass) {
+        const ui::Rect actual = ui::testing::pixelRect(control);
+        EXPECT_EQ(actual.left, expected.left);
+        EXPECT_EQ(actual.top, expected.top);
+        EXPECT_EQ(actual.width, expected.width);
+        EXPECT_EQ(actual.height, expected.height);
+        ui::testing::clientSize(session.form.window);
+    }
+}
+
+#define PLACE(name, x, y, w, h)                                                                  \
+    Placement { #name, [](Form1& form) -> ui::Control& { return form.name; }, { x, y, w, h } }
+INSTANTIATE_TEST_SUITE_P(
+    Form1, Layout,
+    testing::Values(PLACE(Command1, 8, 8, 89, 33), PLACE(Command2, 112, 8, 97, 33),
+                    PLACE(Command3, 224, 8, 97, 33), PLACE(Label1, 32, 64, 265, 81),
+                    PLACE(Label2, 33, 64, 265, 81), PLACE(Frame1, 8, 152, 305, 137),
+                    PLACE(Label3, 24, 192, 265, 17), PLACE(HS, 16, 240, 289, 25)),
+    [](const auto& info) { return std::string(info.param.name); });
+#undef PLACE
+
+TEST(Window, ClientAreaBelowTheMenuBarIs334By332) {
+    Session session;
+    const ui::Size size = ui::testing::clientSize(session.form.window);
+    EXPECT_EQ(size.width, 334);
+    EXPECT_EQ(size.height, 332);
+}
+
+bool isColor(ui::Rgb pixel, ui::Rgb color) {
+    return pixel == color;
+}
+
+// Text edges are smoothed, so the navy lettering counts by its dark blue pixels.
+bool isNavy(ui::Rgb pixel, ui::Rgb) {
+    return pixel.red < 64 && pixel.green < 64 && pixel.blue < 128 && pixel.blue >= pixel.red;
+}
+
+int countInRect(const ui::testing::Image& image, ui::Rect rect, ui::Rgb color,
+                bool (*matches)(ui::Rgb, ui::Rgb) = isColor) {
+    int count = 0;
+    for (int y = rect.top; y < rect.top + rect.height; ++y)
+        for (int x = rect.left; x < rect.left + rect.width; ++x)
+            count += matches(image.at(x, y), color);
+    return count;
+}
+
+TEST(Window, DrawsTheTwoColourHeaderAndTheDoubleLine) {
+    Session session;
+    const ui::testing::Image image = ui::testing::grab(session.form.window);
+    const ui::Rect header{32, 64, 266, 81};
+    const ui::Rgb navy{0, 0, 64};
+    const ui::Rgb magenta{255, 128, 255};
+    // Magenta shows only if the transparent label lies over the opaque one; navy only where the
+    // one-pixel offset uncovers it.
+    EXPECT_GT(countInRect(image, header, magenta), 200);
+    EXPECT_GT(countInRect(image, header, navy, isNavy), 50);
+    // The fourth line of the header is drawn too.
+    EXPECT_GT(countInRect(image, {32, 64 + 57, 266, 19}, magenta), 0);
+
+    const ui::Rgb light = ui::testing::systemColor(ui::SystemColor::CaptionText);
+    const ui::Rgb dark = ui::testing::systemColor(ui::SystemColor::WindowText);
+    EXPECT_EQ(countInRect(image, {8, 47, 304, 1}, light), 304);
+    EXPECT_EQ(countInRect(image, {8, 48, 304, 1}, dark), 304);
+    EXPECT_FALSE(isColor(image.at(7, 47), light));
+    EXPECT_FALSE(isColor(image.at(312, 48), dark));
+}
+
+TEST(Keyboard, FocusStartsOnTheBarAndTabCyclesThroughTheButtons) {
+    Session session;
+    Form1& form = session.form;
+    EXPECT_EQ(ui::testing::focusedControl(form.window), &form.HS);
+    for (ui::Control* next : {static_cast<ui::Control*>(&form.Command1),
+                              static_cast<ui::Control*>(&form.Command2),
+                              static_cast<ui::Control*>(&form.Command3),
+                              static_cast<ui::Control*>(&form.HS)}) {
+        ui::testing::pressKey(form.window, Key::Tab);
+        EXPECT_EQ(ui::testing::focusedControl(form.window), next);
+    }
+}
+
+TEST(Keyboard, BarMovesAsAWindowsScrollBarWithinItsRange) {
+    Session session;
+    Form1& form = session.form;
+    const std::vector<std::pair<Key, int>> moves = {
+        {Key::Right, 1}, {Key::Down, 2},     {Key::PageDown, 3}, {Key::Left, 2},
+        {Key::Up, 1},    {Key::PageUp, 0},   {Key::Left, 0},     {Key::End, 32767},
+        {Key::Right, 32767}, {Key::Home, 0}};
+    for (const auto& [key, value] : moves) {
+        ui::testing::pressKey(form.window, key);
+        EXPECT_EQ(form.HS.value(), value);
+    }
+    EXPECT_EQ(form.Label3.text(), kIdle);
+    EXPECT_TRUE(session.pauses.empty());
+
+    ui::testing::click(form.Command1);
+    form.HS.setFocus();
+    ui::testing::pressKey(form.window, Key::End);
+    EXPECT_EQ(form.HS.value(), 1000);
+}
+
+TEST(Keyboard, EnterOrSpacePressesTheFocusedButtonOnly) {
+    Session session;
+    Form1& form = session.form;
+    ui::testing::pressKey(form.window, Key::Enter); // the bar has the focus: nothing is default
+    EXPECT_TRUE(session.pauses.empty());
+
+    ui::testing::pressKey(form.window, Key::Tab);
+    ui::testing::pressKey(form.window, Key::Tab);
+    ui::testing::pressKey(form.window, Key::Enter);
+    EXPECT_EQ(pauseRuns(session.pauses), "1001x100");
+
+    ui::testing::pressKey(form.window, Key::Space);
+    EXPECT_EQ(pauseRuns(session.pauses), "2002x100");
+    EXPECT_EQ(session.reports.size(), 2u);
+}
+
+TEST(Menu, AccessKeyOpensItAndItsItemsDoNothing) {
+    Session session;
+    Form1& form = session.form;
+    ui::testing::pressAccessKey(form.window, 'C');
+    EXPECT_TRUE(ui::testing::isMenuOpen(form.b1));
+    for (int item = 0; item < 3; ++item) {
+        ui::testing::pressKey(form.window, Key::Enter);
+        EXPECT_FALSE(ui::testing::isMenuOpen(form.b1));
+        ui::testing::pressAccessKey(form.window, 'C');
+        for (int down = 0; down <= item; ++down)
+            ui::testing::pressKey(form.window, Key::Down);
+    }
+    ui::testing::closePopupMenu(form.window);
+    EXPECT_TRUE(session.pauses.empty());
+    EXPECT_TRUE(session.reports.empty());
+    EXPECT_EQ(form.Label3.text(), kIdle);
+}
+
+TEST(Closing, CloseBoxEndsTheProgramWithStatusZero) {
+    EXPECT_EXIT(
+        {
+            Session session;
+            ui::testing::clickCloseBox(session.form.window);
+            std::_Exit(3);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+} // namespace

@@ -1,0 +1,85 @@
+#include "../application.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include <cstdlib>
+#ifndef _WIN32
+#include <pthread.h>
+#endif
+
+namespace ui {
+
+struct Application::State {
+    State(int& argc, char** argv) : app(argc, argv) {}
+    QApplication app;
+};
+
+namespace {
+// Without a session bus, libdbus (for accessibility and the menu bar) would try to start one
+// through dbus-launch. The program starts no other process.
+void keepDbusFromLaunching() {
+    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS"))
+        setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
+
+// Chinese text in the window's font is drawn in Simplified Chinese forms whatever the locale;
+// under LANG=C fontconfig would otherwise pick Japanese ones.
+void preferSimplifiedChinese() {
+    QFont font = QApplication::font();
+    font.setFamilies({font.family(), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")});
+    QApplication::setFont(font);
+}
+} // namespace
+
+Application::Application(int& argc, char** argv) {
+    keepDbusFromLaunching();
+    state_ = std::make_unique<State>(argc, argv);
+    // The program is made for the Windows desktop: the classic style draws the group box,
+    // buttons and scroll bar as the native controls look, and paints a run's steps at a
+    // fraction of Fusion's cost.
+    QApplication::setStyle(QStringLiteral("windows"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("marlinth"));
+    preferSimplifiedChinese();
+}
+
+Application::~Application() = default;
+
+int Application::run() {
+    return state_->app.exec();
+}
+
+// Every run nested inside another (a button pressed during a run) takes a few KiB of stack,
+// and a user may nest thousands. The default 8 MiB main-thread stack overflows at about 2,200,
+// so the program runs on a thread with a larger one; only the pages it touches are committed.
+int runWithLargeStack(const std::function<int()>& body) {
+#ifdef _WIN32
+    return body(); // the stack is reserved at link time
+#else
+    constexpr std::size_t kStackBytes = std::size_t{1} << 30;
+    struct Job {
+        const std::function<int()>* body;
+        int result;
+    } job{&body, 0};
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kStackBytes);
+    pthread_t thread;
+    const int error = pthread_create(
+        &thread, &attributes,
+        [](void* data) -> void* {
+            auto* job = static_cast<Job*>(data);
+            job->result = (*job->body)();
+            return nullptr;
+        },
+        &job);
+    pthread_attr_destroy(&attributes);
+    if (error != 0)
+        return body(); // no room for a large stack: run as usual
+    pthread_join(thread, nullptr);
+    return job.result;
+#endif
+}
+
+} // namespace ui

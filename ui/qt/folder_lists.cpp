@@ -1,0 +1,286 @@
+#include "../folder_lists.h"
+#include "folder_lists_private.h"
+#include "native.h"
+
+#include <QAbstractListModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QListView>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace ui {
+
+namespace {
+
+std::optional<std::vector<std::string>>& drivesOverride() {
+    static std::optional<std::vector<std::string>> drives;
+    return drives;
+}
+
+// Mounts that hold the system's own plumbing rather than a user's files.
+bool isPseudoVolume(const QStorageInfo& volume) {
+    static const std::set<QByteArray> pseudoTypes = {
+        "autofs", "binfmt_misc", "bpf",        "cgroup",  "cgroup2",   "configfs",
+        "debugfs", "devpts",     "devtmpfs",   "efivarfs", "fusectl",  "hugetlbfs",
+        "mqueue",  "nsfs",       "proc",       "pstore",  "rpc_pipefs", "securityfs",
+        "squashfs", "sysfs",     "tracefs"};
+    const QString root = volume.rootPath();
+    const bool plumbing = root.startsWith("/proc") || root.startsWith("/sys") ||
+                          root.startsWith("/dev") ||
+                          (root.startsWith("/run") && !root.startsWith("/run/media"));
+    return root != "/" && (plumbing || pseudoTypes.count(volume.fileSystemType()) != 0);
+}
+
+// The drive whose root holds the path: the longest root that is a prefix of it.
+std::string driveOf(const std::string& path, const std::vector<std::string>& drives) {
+    const fs::path target = fs::path(path).lexically_normal();
+    std::string best;
+    for (const std::string& drive : drives) {
+        const fs::path relative = target.lexically_relative(fs::path(drive));
+        const bool inside = !relative.empty() && *relative.begin() != "..";
+        if (inside && drive.size() > best.size())
+            best = drive;
+    }
+    return best;
+}
+
+class DriveCombo : public QComboBox {
+public:
+    DriveCombo() {
+        for (const std::string& drive : systemDrives())
+            addItem(QString::fromStdString(drive), QByteArray::fromStdString(drive));
+    }
+
+    std::vector<std::string> drives() const {
+        std::vector<std::string> result;
+        for (int i = 0; i < count(); ++i)
+            result.push_back(itemData(i).toByteArray().toStdString());
+        return result;
+    }
+
+    void select(const std::string& drive) {
+        const int index = findData(QByteArray::fromStdString(drive));
+        if (index >= 0)
+            setCurrentIndex(index);
+    }
+};
+
+struct FolderRow {
+    std::string path;
+    QString name;
+    int depth;
+    bool open;
+};
+
+class FolderModel : public QAbstractListModel {
+public:
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(rows_.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const FolderRow& row = rows_[index.row()];
+        switch (role) {
+        case Qt::DisplayRole:
+            return row.name;
+        case Qt::DecorationRole:
+            return QApplication::style()->standardIcon(row.open ? QStyle::SP_DirOpenIcon
+                                                                : QStyle::SP_DirClosedIcon);
+        case kDepthRole:
+            return row.depth;
+        case kOpenRole:
+            return row.open;
+        default:
+            return {};
+        }
+    }
+
+    const FolderRow& row(int index) const { return rows_[index]; }
+    int currentRow() const { return current_; }
+
+    void reset(std::vector<FolderRow> rows, int current) {
+        beginResetModel();
+        rows_ = std::move(rows);
+        current_ = current;
+        endResetModel();
+    }
+
+private:
+    std::vector<FolderRow> rows_;
+    int current_ = -1;
+};
+
+// Indents each folder by its depth below the root.
+class IndentingDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    static constexpr int kIndent = 8;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem shifted = option;
+        shifted.rect.setLeft(option.rect.left() + kIndent * index.data(kDepthRole).toInt());
+        QStyledItemDelegate::paint(painter, shifted, index);
+    }
+};
+
+// Case-blind order, as a user reads a folder listing; ties keep a fixed order by bytes.
+std::string foldCase(std::string name) {
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return name;
+}
+
+// Subfolder names of a folder, or nullopt if it cannot be read. Names are kept as the bytes
+// the file system has, so that a name that is not valid UTF-8 can still be entered.
+std::optional<std::vector<std::string>> subfolders(const fs::path& folder) {
+    std::error_code error;
+    fs::directory_iterator it(folder, fs::directory_options::none, error);
+    if (error)
+        return std::nullopt;
+    std::vector<std::pair<std::string, std::string>> sorted; // (folded name, name)
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (error)
+            return std::nullopt; // vanished while being read
+        std::error_code entry_error;
+        // Follows links; a link loop or a dangling link is simply not a folder.
+        if (it->is_directory(entry_error)) {
+            std::string name = it->path().filename().string();
+            sorted.emplace_back(foldCase(name), std::move(name));
+        }
+    }
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<std::string> names;
+    names.reserve(sorted.size());
+    for (auto& entry : sorted)
+        names.push_back(std::move(entry.second));
+    return names;
+}
+
+class FolderList : public QListView {
+public:
+    FolderList() {
+        setModel(&model_);
+        setItemDelegate(new IndentingDelegate(this));
+        setUniformItemSizes(true);
+        setEditTriggers(NoEditTriggers);
+        // Double-click only: Enter and, on some styles, single clicks raise activated().
+        connect(this, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
+            if (!open(model_.row(index.row()).path) && unavailable)
+                unavailable();
+        });
+    }
+
+    bool open(const std::string& path) {
+        const fs::path folder = fs::absolute(fs::path(path)).lexically_normal();
+        std::optional<std::vector<std::string>> names = subfolders(folder);
+        if (!names)
+            return false;
+
+        std::vector<FolderRow> rows;
+        fs::path walked;
+        for (const fs::path& part : folder) {
+            if (part.empty())
+                continue; // the trailing separator of a root
+            walked /= part;
+            const std::string name = walked == walked.root_path() ? walked.string()
+                                                                   : part.string();
+            rows.push_back({walked.string(), QString::fromStdString(name), int(rows.size()), true});
+        }
+        const int current = int(rows.size()) - 1;
+        for (const std::string& name : *names)
+            rows.push_back({(folder / name).string(), QString::fromStdString(name),
+                            current + 1, false});
+
+        model_.reset(std::move(rows), current);
+        path_ = folder.string();
+        const QModelIndex index = model_.index(current);
+        setCurrentIndex(index);
+        scrollTo(index);
+        return true;
+    }
+
+    const std::string& path() const { return path_; }
+
+    std::function<void()> unavailable;
+
+private:
+    FolderModel model_;
+    std::string path_;
+};
+
+} // namespace
+
+std::vector<std::string> systemDrives() {
+    if (drivesOverride())
+        return *drivesOverride();
+    std::vector<std::string> drives;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady() && !isPseudoVolume(volume))
+            drives.push_back(volume.rootPath().toStdString());
+    }
+    std::sort(drives.begin(), drives.end());
+    drives.erase(std::unique(drives.begin(), drives.end()), drives.end());
+    return drives;
+}
+
+void overrideDrives(std::optional<std::vector<std::string>> drives) {
+    drivesOverride() = std::move(drives);
+}
+
+DriveList::DriveList(Container& parent, Rect rect)
+    : Control(std::make_unique<Native>(new DriveCombo)) {
+    auto* combo = static_cast<DriveCombo*>(native().widget());
+    combo->setParent(parent.native().container());
+    combo->setGeometry(toPixels(rect));
+    selectDriveOf(fs::current_path().string());
+}
+
+std::string DriveList::drive() const {
+    return static_cast<QComboBox*>(native().widget())->currentData().toByteArray().toStdString();
+}
+
+void DriveList::selectDriveOf(const std::string& path) {
+    auto* combo = static_cast<DriveCombo*>(native().widget());
+    combo->select(driveOf(path, combo->drives()));
+}
+
+void DriveList::onChange(std::function<void()> handler) {
+    auto* combo = static_cast<QComboBox*>(native().widget());
+    // activated() comes from the user only, not from selectDriveOf().
+    QObject::connect(combo, &QComboBox::activated, combo, [handler](int) { handler(); });
+}
+
+DirList::DirList(Container& parent, Rect rect)
+    : Control(std::make_unique<Native>(new FolderList)) {
+    auto* list = static_cast<FolderList*>(native().widget());
+    list->setParent(parent.native().container());
+    list->setGeometry(toPixels(rect));
+    std::error_code error;
+    const fs::path start = fs::current_path(error);
+    if (error || !list->open(start.string()))
+        list->open(start.root_path().empty() ? "/" : start.root_path().string());
+}
+
+std::string DirList::path() const {
+    return static_cast<FolderList*>(native().widget())->path();
+}
+
+bool DirList::setPath(const std::string& path) {
+    return static_cast<FolderList*>(native().widget())->open(path);
+}
+
+void DirList::onUnavailable(std::function<void()> handler) {
+    static_cast<FolderList*>(native().widget())->unavailable = std::move(handler);
+}
+
+} // namespace ui

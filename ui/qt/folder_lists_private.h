@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// Roles of the directory list's rows beside their name and folder icon.
+constexpr int kDepthRole = 0x0100; // Qt::UserRole
+constexpr int kOpenRole = kDepthRole + 1;
+
+// Root paths of the drives a user would pick from, sorted.
+std::vector<std::string> systemDrives();
+// Tests stand in their own drives (which may not exist); nullopt returns to the real ones.
+void overrideDrives(std::optional<std::vector<std::string>> drives);
+
+} // namespace ui

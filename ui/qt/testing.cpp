@@ -1,0 +1,314 @@
+#include "../testing.h"
+#include "folder_lists_private.h"
+#include "native.h"
+#include "text_label.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListView>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+namespace ui::testing {
+
+namespace {
+
+QWidget* widgetOf(const Element& element) {
+    return element.native().widget();
+}
+
+// Input enters through the top-level window, where Qt applies modality.
+void clickAt(QWidget* widget, QPoint local) {
+    QWidget* window = widget->window();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, widget->mapTo(window, local));
+}
+
+Qt::Key qtKey(Key key) {
+    switch (key) {
+    case Key::Enter:
+        return Qt::Key_Return;
+    case Key::Escape:
+        return Qt::Key_Escape;
+    case Key::Space:
+        return Qt::Key_Space;
+    case Key::Tab:
+        return Qt::Key_Tab;
+    case Key::Left:
+        return Qt::Key_Left;
+    case Key::Right:
+        return Qt::Key_Right;
+    case Key::Up:
+        return Qt::Key_Up;
+    case Key::Down:
+        return Qt::Key_Down;
+    case Key::Home:
+        return Qt::Key_Home;
+    case Key::End:
+        return Qt::Key_End;
+    case Key::PageUp:
+        return Qt::Key_PageUp;
+    case Key::PageDown:
+        return Qt::Key_PageDown;
+    }
+    return Qt::Key_unknown;
+}
+
+void keyClick(QWidget* window, Key key) {
+    QTest::keyClick(window->windowHandle(), qtKey(key));
+}
+
+void sendClose(QWidget* window) {
+    // A window behind a modal one has no working close box.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != window)
+        return;
+    QCloseEvent event;
+    QApplication::sendEvent(window->windowHandle(), &event);
+}
+
+// Hands each modal window, once shown, to the test's handler inside the window's own loop.
+class ModalWatcher : public QObject {
+public:
+    std::function<void(ModalWindow&)> handler;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (event->type() == QEvent::Show && handler && widget && widget->isWindow() &&
+            widget->isModal()) {
+            QPointer<QWidget> shown(widget);
+            QTimer::singleShot(0, this, [this, shown] {
+                if (!shown || !handler)
+                    return;
+                Native native(shown);
+                ModalWindow modal(native);
+                auto run = handler; // the handler may replace itself
+                run(modal);
+                native.release();
+            });
+        }
+        return false;
+    }
+};
+
+ModalWatcher& watcher() {
+    static auto* instance = [] {
+        auto* created = new ModalWatcher;
+        qApp->installEventFilter(created);
+        return created;
+    }();
+    return *instance;
+}
+
+QListView& listView(const DirList& list) {
+    return *static_cast<QListView*>(widgetOf(list));
+}
+
+QComboBox& comboBox(const DriveList& list) {
+    return *static_cast<QComboBox*>(widgetOf(list));
+}
+
+} // namespace
+
+void click(Control& control) {
+    QWidget* widget = widgetOf(control);
+    clickAt(widget, widget->rect().center());
+}
+
+void pressKey(Window& window, Key key) {
+    keyClick(widgetOf(window), key);
+}
+
+void pressAccessKey(Window& window, char letter) {
+    QTest::keyClick(widgetOf(window)->windowHandle(), letter, Qt::AltModifier);
+}
+
+void clickCloseBox(Window& window) {
+    sendClose(widgetOf(window));
+}
+
+void post(std::function<void()> action) {
+    QMetaObject::invokeMethod(qApp, std::move(action), Qt::QueuedConnection);
+}
+
+void minimize(Window& window) {
+    widgetOf(window)->showMinimized();
+    QCoreApplication::processEvents();
+}
+
+Control* focusedControl(Window& window) {
+    QWidget* focus = widgetOf(window)->focusWidget();
+    return focus ? dynamic_cast<Control*>(elementOf(focus)) : nullptr;
+}
+
+bool isShown(const Window& window) {
+    return widgetOf(window)->isVisible();
+}
+
+bool isMenuOpen(const Menu& menu) {
+    return static_cast<QMenu*>(menu.native().object())->isVisible();
+}
+
+void closePopupMenu(Window&) {
+    if (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
+Rect pixelRect(const Control& control) {
+    const QWidget* widget = widgetOf(control);
+    const QWidget* window = widget->window();
+    const QWidget* client = window;
+    if (auto* main = qobject_cast<const QMainWindow*>(window))
+        client = main->centralWidget();
+    const QPoint topLeft = widget->mapTo(window, QPoint(0, 0)) - client->mapTo(window, QPoint());
+    return {topLeft.x(), topLeft.y(), widget->width(), widget->height()};
+}
+
+Size clientSize(const Window& window) {
+    const QWidget* client = window.native().container();
+    return {client->width(), client->height()};
+}
+
+int textHeight(const Label& label) {
+    return int(std::ceil(static_cast<TextLabel*>(widgetOf(label))->textHeight()));
+}
+
+Image grab(Window& window) {
+    QWidget* client = window.native().container();
+    const QImage image = client->grab().toImage().convertToFormat(QImage::Format_RGB32).scaled(
+        client->size());
+    Image result{image.width(), image.height(), {}};
+    result.pixels.reserve(std::size_t(image.width()) * image.height());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            result.pixels.push_back(
+                {std::uint8_t(qRed(pixel)), std::uint8_t(qGreen(pixel)), std::uint8_t(qBlue(pixel))});
+        }
+    return result;
+}
+
+Rgb systemColor(SystemColor color) {
+    const QColor qcolor = QApplication::palette().color(
+        color == SystemColor::CaptionText ? QPalette::HighlightedText : QPalette::WindowText);
+    return {std::uint8_t(qcolor.red()), std::uint8_t(qcolor.green()), std::uint8_t(qcolor.blue())};
+}
+
+std::string ModalWindow::caption() const {
+    return fromQt(native_.widget()->windowTitle());
+}
+
+std::vector<std::string> ModalWindow::texts() const {
+    std::vector<std::string> result;
+    for (const QLabel* label : native_.widget()->findChildren<QLabel*>())
+        if (label->isVisible() && !label->text().isEmpty())
+            result.push_back(fromQt(label->text()));
+    return result;
+}
+
+std::vector<std::string> ModalWindow::buttons() const {
+    std::vector<std::string> result;
+    for (const QAbstractButton* button : native_.widget()->findChildren<QAbstractButton*>())
+        if (button->isVisible())
+            result.push_back(fromQt(button->text()));
+    return result;
+}
+
+bool ModalWindow::hasIcon() const {
+    if (auto* box = qobject_cast<QMessageBox*>(native_.widget()))
+        return box->icon() != QMessageBox::NoIcon || !box->iconPixmap().isNull();
+    return false;
+}
+
+void ModalWindow::clickButton(const std::string& caption) {
+    for (QAbstractButton* button : native_.widget()->findChildren<QAbstractButton*>())
+        if (button->isVisible() && fromQt(button->text()) == caption) {
+            clickAt(button, button->rect().center());
+            return;
+        }
+    qFatal("no button \"%s\" in the modal window", caption.c_str());
+}
+
+void ModalWindow::pressKey(Key key) {
+    keyClick(native_.widget(), key);
+}
+
+void ModalWindow::clickCloseBox() {
+    sendClose(native_.widget());
+}
+
+std::vector<Element*> ModalWindow::elements() const {
+    std::vector<Element*> result;
+    for (QObject* child : native_.widget()->findChildren<QObject*>())
+        if (Element* element = elementOf(child))
+            result.push_back(element);
+    return result;
+}
+
+void onModalWindow(std::function<void(ModalWindow&)> handler) {
+    watcher().handler = std::move(handler);
+}
+
+std::vector<FolderRow> rows(const DirList& list) {
+    const QAbstractItemModel* model = listView(list).model();
+    std::vector<FolderRow> result;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        result.push_back({fromQt(index.data().toString()), index.data(kDepthRole).toInt(),
+                          index.data(kOpenRole).toBool()});
+    }
+    return result;
+}
+
+int selectedRow(const DirList& list) {
+    return listView(list).currentIndex().row();
+}
+
+void clickRow(DirList& list, int row) {
+    QListView& view = listView(list);
+    const QModelIndex index = view.model()->index(row, 0);
+    view.scrollTo(index);
+    clickAt(view.viewport(), view.visualRect(index).center());
+}
+
+void doubleClickRow(DirList& list, int row) {
+    QListView& view = listView(list);
+    const QModelIndex index = view.model()->index(row, 0);
+    view.scrollTo(index);
+    QWidget* window = view.window();
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {},
+                       view.viewport()->mapTo(window, view.visualRect(index).center()));
+}
+
+std::vector<std::string> drives(const DriveList& list) {
+    const QComboBox& combo = comboBox(list);
+    std::vector<std::string> result;
+    for (int i = 0; i < combo.count(); ++i)
+        result.push_back(combo.itemData(i).toByteArray().toStdString());
+    return result;
+}
+
+void chooseDrive(DriveList& list, const std::string& drive) {
+    QComboBox& combo = comboBox(list);
+    const int index = combo.findData(QByteArray::fromStdString(drive));
+    if (index < 0)
+        qFatal("no drive \"%s\" in the list", drive.c_str());
+    combo.showPopup();
+    QAbstractItemView* view = combo.view();
+    const QModelIndex item = view->model()->index(index, 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+}
+
+void setDrives(std::optional<std::vector<std::string>> drives) {
+    overrideDrives(std::move(drives));
+}
+
+} // namespace ui::testing

@@ -1,0 +1,103 @@
+#pragma once
+
+// Drives windows as a user would, for behaviour tests: input goes through the windowing
+// system, so a modal window blocks it just as it blocks a person. Each back end has its own.
+
+#include "color.h"
+#include "controls.h"
+#include "folder_lists.h"
+#include "geometry.h"
+#include "window.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui::testing {
+
+enum class Key { Enter, Escape, Space, Tab, Left, Right, Up, Down, Home, End, PageUp, PageDown };
+
+// A left click at the control's centre; returns once the click has been handled.
+void click(Control& control);
+// Keys go to the focused control of the window.
+void pressKey(Window& window, Key key);
+// Alt with a letter, as for a menu's access key.
+void pressAccessKey(Window& window, char letter);
+// The close box of the title bar.
+void clickCloseBox(Window& window);
+// The minimize box: the window stays open but is no longer painted.
+void minimize(Window& window);
+// Runs the action the next time pending messages are delivered, as input that arrives during
+// a pause would.
+void post(std::function<void()> action);
+
+Control* focusedControl(Window& window);
+bool isShown(const Window& window);
+bool isMenuOpen(const Menu& menu);
+// Closes whatever popup menu is open.
+void closePopupMenu(Window& window);
+
+// Where a control sits in its window's client area, in logical pixels.
+Rect pixelRect(const Control& control);
+Size clientSize(const Window& window);
+// The height the label's text takes when laid out in the label's width, in logical pixels.
+int textHeight(const Label& label);
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> pixels;
+    Rgb at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
+};
+// The client area as it is painted now, one pixel per logical pixel.
+Image grab(Window& window);
+Rgb systemColor(SystemColor color);
+
+// A modal window that has just opened: a message box or one of the program's dialogs.
+class ModalWindow {
+public:
+    explicit ModalWindow(Native& native) : native_(native) {}
+
+    std::string caption() const;
+    // The texts the window shows, labels and buttons apart.
+    std::vector<std::string> texts() const;
+    std::vector<std::string> buttons() const;
+    bool hasIcon() const;
+    void clickButton(const std::string& caption);
+    void pressKey(Key key);
+    void clickCloseBox();
+
+    // The program's own controls in the window, for the dialogs it builds.
+    template <typename T> T* find() const {
+        for (Element* element : elements())
+            if (auto* found = dynamic_cast<T*>(element))
+                return found;
+        return nullptr;
+    }
+
+private:
+    std::vector<Element*> elements() const;
+    Native& native_;
+};
+
+// Calls the handler inside the modal loop of every modal window that opens from now on, until
+// an empty handler is set. The handler must close the window.
+void onModalWindow(std::function<void(ModalWindow&)> handler);
+
+struct FolderRow {
+    std::string name;
+    int depth = 0;
+    bool open = false;
+};
+std::vector<FolderRow> rows(const DirList& list);
+int selectedRow(const DirList& list);
+void clickRow(DirList& list, int row);
+void doubleClickRow(DirList& list, int row);
+std::vector<std::string> drives(const DriveList& list);
+// Picks a drive from the drop-down list as a user would.
+void chooseDrive(DriveList& list, const std::string& drive);
+// Drive lists created from now on offer these drives; nullopt returns to the system's.
+void setDrives(std::optional<std::vector<std::string>> drives);
+
+} // namespace ui::testing

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "control.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+enum class WindowStyle {
+    Main,   // sizable border, minimize and close boxes, a menu bar
+    Dialog, // fixed single border, close box only
+};
+
+// A top-level window. Its client area (below any menu bar) has the given size.
+class Window : public Container {
+public:
+    Window(WindowStyle style, const std::string& caption, Size clientTwips);
+
+    // The application icon is the one the executable carries.
+    void useApplicationIcon();
+    // The close box, the system menu or Alt+F4 asked the window to close.
+    void onCloseRequest(std::function<void()> handler);
+    // Keyboard focus moves through these controls, in this order, with Tab.
+    void setTabOrder(const std::vector<Control*>& controls);
+
+    void show();
+    // Shows the window modally, without an owner: every other window takes no input until it
+    // closes. Returns when it has closed.
+    void showModal();
+    void close();
+};
+
+} // namespace ui
