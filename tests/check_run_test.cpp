@@ -18,6 +18,10 @@ struct Command {
     int pauseMs;
 };
 
+void PrintTo(const Command& value, std::ostream* out) {
+    *out << value.name;
+}
+
 const Command kMemory{"memory", &Form1::Command1, kMemoryText, 50};
 const Command kRegistry{"registry", &Form1::Command2, kRegistryText, 100};
 
@@ -157,9 +161,8 @@ TEST(CheckRunEnd, ClosingTheWindowDuringARunEndsTheProgramWithoutAReport) {
 // Every nested run holds its frames on the stack until it ends; a user who keeps pressing a
 // button during runs must not crash the program.
 TEST(CheckRunNesting, TenThousandNestedRunsAllReport) {
-    constexpr int kDepth = 100;
+    constexpr int kDepth = 10000;
     Session session;
-    ui::testing::minimize(session.form.window);
     int started = 1;
     int steps = 0;
     ui::setPauseHandler([&](int) {

@@ -56,6 +56,10 @@ struct Placement {
     ui::Rect pixels;
 };
 
+void PrintTo(const Placement& value, std::ostream* out) {
+    *out << value.name;
+}
+
 class Layout : public testing::TestWithParam<Placement> {};
 
 TEST_P(Layout, ControlSitsAtItsPlaceWhateverTheWindowSize) {

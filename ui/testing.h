@@ -26,8 +26,6 @@ void pressKey(Window& window, Key key);
 void pressAccessKey(Window& window, char letter);
 // The close box of the title bar.
 void clickCloseBox(Window& window);
-// The minimize box: the window stays open but is no longer painted.
-void minimize(Window& window);
 // Runs the action the next time pending messages are delivered, as input that arrives during
 // a pause would.
 void post(std::function<void()> action);

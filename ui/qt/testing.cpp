@@ -4,7 +4,6 @@
 #include "text_label.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -139,11 +138,6 @@ void post(std::function<void()> action) {
     QMetaObject::invokeMethod(qApp, std::move(action), Qt::QueuedConnection);
 }
 
-void minimize(Window& window) {
-    widgetOf(window)->showMinimized();
-    QCoreApplication::processEvents();
-}
-
 Control* focusedControl(Window& window) {
     QWidget* focus = widgetOf(window)->focusWidget();
     return focus ? dynamic_cast<Control*>(elementOf(focus)) : nullptr;
@@ -247,6 +241,8 @@ void ModalWindow::clickCloseBox() {
 
 std::vector<Element*> ModalWindow::elements() const {
     std::vector<Element*> result;
+    if (Element* window = elementOf(native_.widget()))
+        result.push_back(window);
     for (QObject* child : native_.widget()->findChildren<QObject*>())
         if (Element* element = elementOf(child))
             result.push_back(element);
@@ -301,10 +297,12 @@ void chooseDrive(DriveList& list, const std::string& drive) {
     const int index = combo.findData(QByteArray::fromStdString(drive));
     if (index < 0)
         qFatal("no drive \"%s\" in the list", drive.c_str());
-    combo.showPopup();
-    QAbstractItemView* view = combo.view();
-    const QModelIndex item = view->model()->index(index, 0);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+    // With the arrow keys, each step a choice of its own; one the program refuses puts the
+    // list back, which ends the walk.
+    combo.setFocus();
+    const int start = combo.currentIndex();
+    for (int step = 0; step < std::abs(index - start); ++step)
+        keyClick(combo.window(), index > start ? Key::Down : Key::Up);
 }
 
 void setDrives(std::optional<std::vector<std::string>> drives) {

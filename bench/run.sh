@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and runs each one on an X display (xcb, windows managed by openbox) and
+# offscreen, printing their figures. Figures are reported, never judged: the script fails only
+# when a benchmark could not run at all.
+#
+#   bench/run.sh [startup|run|folders]...    (all three when none is named; about 3 minutes)
+#
+# Uses $DISPLAY when it is set; otherwise starts a private Xvfb display for the duration.
+set -uo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(dirname "$here")
+build=$root/build/default
+launches=10 # per program and platform, for start-up
+
+benchmarks=("$@")
+[[ $# -gt 0 ]] || benchmarks=(startup run folders)
+for name in "${benchmarks[@]}"; do
+    case $name in
+    startup | run | folders) ;;
+    *)
+        echo "usage: $0 [startup|run|folders]..." >&2
+        exit 2
+        ;;
+    esac
+done
+
+scratch=$(mktemp -d)
+started=()
+# shellcheck disable=SC2317 # run by the trap below
+cleanup() {
+    local pid
+    for pid in "${started[@]}"; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# ---- build: one job, the machine is shared ----
+cd "$root" || exit 1
+if ! grep -qs '^BUILD_TESTING:BOOL=ON' "$build/CMakeCache.txt"; then
+    cmake --preset default -DBUILD_TESTING=ON >"$scratch/configure.log" 2>&1 || {
+        cat "$scratch/configure.log" >&2
+        exit 1
+    }
+fi
+targets=(marlinth bench_bare_window bench_startup_probe bench_startup bench_memory_run
+    bench_folders)
+if ! cmake --build --preset default --parallel 1 --target "${targets[@]}" \
+    >"$scratch/build.log" 2>&1; then
+    tail -n 40 "$scratch/build.log" >&2
+    echo "run.sh: the build failed (is add_subdirectory(bench) in CMakeLists.txt?)" >&2
+    exit 1
+fi
+
+# ---- an X display with a window manager ----
+if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then # the toolkit warns without one
+    export XDG_RUNTIME_DIR=$scratch/runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+fi
+
+wait_for() { # seconds, command...
+    local tries=$(($1 * 10))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((--tries > 0)) || return 1
+        sleep 0.1
+    done
+}
+
+if [[ -z ${DISPLAY:-} ]]; then
+    # A cookie of our own, so that no other local user can draw on the display.
+    cookie=$(mcookie)
+    : >"$scratch/server.auth"
+    : >"$scratch/client.auth"
+    xauth -q -f "$scratch/server.auth" add :0 . "$cookie"
+    Xvfb -displayfd 3 -auth "$scratch/server.auth" -screen 0 1280x1024x24 -br -nolisten tcp \
+        3>"$scratch/display" 2>"$scratch/xvfb.log" &
+    started+=($!)
+    if ! wait_for 10 grep -q . "$scratch/display"; then
+        cat "$scratch/xvfb.log" >&2
+        echo "run.sh: Xvfb did not start" >&2
+        exit 1
+    fi
+    display_number=$(head -n 1 "$scratch/display")
+    export DISPLAY=:$display_number
+    export XAUTHORITY=$scratch/client.auth
+    xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
+    display_note="private Xvfb"
+else
+    display_note="given"
+fi
+has_window_manager() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+if ! has_window_manager; then
+    openbox >"$scratch/openbox.log" 2>&1 &
+    started+=($!)
+    wait_for 10 has_window_manager || {
+        echo "run.sh: openbox did not start" >&2
+        exit 1
+    }
+fi
+
+# ---- the benchmarks ----
+commit=$(git -C "$root" describe --always --dirty 2>/dev/null || echo unknown)
+echo "Marlinth benchmarks, commit $commit, $(nproc) cores, X display $DISPLAY ($display_note)"
+status=0
+could_not_run() {
+    echo "  $1: could not run" >&2
+    status=1
+}
+
+benchmark_startup() {
+    echo
+    echo "startup: process start to first paint of the main window, and peak memory;"
+    echo "median of $launches launches each; goal: marlinth / bare Qt <= 1.25x"
+    printf '  %-10s %-10s %10s %12s\n' platform program "paint ms" "peak KiB"
+    "$build/bench/bench_startup" xcb "$launches" "$build/app/marlinth" \
+        "$build/bench/bench_bare_window" || could_not_run "startup on xcb"
+    "$build/bench/bench_startup" offscreen "$launches" "$build/bench/bench_startup_probe" \
+        "$build/bench/bench_bare_window" || could_not_run "startup offscreen"
+}
+
+benchmark_run() {
+    echo
+    echo "run: a memory run, 1001 pauses of 50 ms (50.05 s);"
+    echo "goal: wall / paused <= 1.01 on X, CPU <= 1 % of wall"
+    printf '  %-10s %10s %12s %10s %8s\n' platform "wall s" "wall/paused" "CPU ms" "CPU %"
+    local platform
+    for platform in xcb offscreen; do
+        QT_QPA_PLATFORM=$platform "$build/bench/bench_memory_run" 2>"$scratch/stderr" ||
+            { cat "$scratch/stderr" >&2; could_not_run "run on $platform"; }
+    done
+}
+
+benchmark_folders() {
+    echo
+    echo "folders: the folder list moved to a folder of 100,000 subfolders and painted;"
+    echo "median of 5 moves; goal <= 500 ms"
+    printf '  %-10s %8s %10s %10s %10s %10s\n' platform folders "median ms" fastest slowest \
+        "making ms"
+    local platform
+    for platform in xcb offscreen; do
+        QT_QPA_PLATFORM=$platform "$build/bench/bench_folders" 2>"$scratch/stderr" ||
+            { cat "$scratch/stderr" >&2; could_not_run "folders on $platform"; }
+    done
+}
+
+for name in "${benchmarks[@]}"; do
+    case $name in
+    startup) benchmark_startup ;;
+    run) benchmark_run ;;
+    folders) benchmark_folders ;;
+    esac
+done
+exit "$status"

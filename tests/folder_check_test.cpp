@@ -1,0 +1,295 @@
+// The folder command and its chooser: confirming, cancelling, the drive and directory lists.
+
+#include "session.h"
+
+#include "folder/form2.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace test;
+using ui::testing::Key;
+using ui::testing::ModalWindow;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kUnavailable = "该驱动器或文件夹不可用。";
+
+// A scratch folder that is also the program's current folder while the test runs.
+class ScratchFolder {
+public:
+    ScratchFolder() : previous_(fs::current_path()) {
+        path_ = fs::temp_directory_path() /
+                ("marlinth-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+        path_ = fs::canonical(path_);
+        fs::current_path(path_);
+    }
+    ~ScratchFolder() {
+        fs::current_path(previous_);
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    std::string make(const std::string& relative) const {
+        fs::create_directories(path_ / relative);
+        return (path_ / relative).string();
+    }
+    std::string path() const { return path_.string(); }
+
+private:
+    fs::path previous_;
+    fs::path path_;
+};
+
+std::vector<std::string> names(const ui::DirList& list) {
+    std::vector<std::string> result;
+    for (const ui::testing::FolderRow& row : ui::testing::rows(list))
+        result.push_back(row.name);
+    return result;
+}
+
+int rowOf(const ui::DirList& list, const std::string& name) {
+    const std::vector<std::string> all = names(list);
+    const auto found = std::find(all.begin(), all.end(), name);
+    return found == all.end() ? -1 : int(found - all.begin());
+}
+
+struct Ending {
+    const char* name;
+    void (*close)(ModalWindow&);
+};
+
+void PrintTo(const Ending& value, std::ostream* out) {
+    *out << value.name;
+}
+
+class FolderCommand : public testing::TestWithParam<Ending> {};
+
+TEST_P(FolderCommand, CancellingFromIdleChangesNothing) {
+    Session session;
+    session.form.HS.setValue(123);
+    int dialogs = 0;
+    session.onDialog([&](ModalWindow& dialog) {
+        ++dialogs;
+        EXPECT_EQ(dialog.caption(), "目录选择");
+        GetParam().close(dialog);
+    });
+    ui::testing::click(session.form.Command3);
+
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(session.pauses.empty());
+    EXPECT_TRUE(session.reports.empty());
+    EXPECT_EQ(session.form.Label3.text(), kIdle);
+    EXPECT_EQ(session.form.HS.value(), 123);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, FolderCommand,
+    testing::Values(Ending{"cancel", [](ModalWindow& d) { d.clickButton("取消"); }},
+                    Ending{"close_box", [](ModalWindow& d) { d.clickCloseBox(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FolderCommand, OkRunsOneSlowCheckThenReportsAndTurnsIdle) {
+    Session session;
+    std::string statusAfterOk;
+    session.onDialog([&](ModalWindow& dialog) { dialog.clickButton("确定"); });
+    session.at(0, [&] { statusAfterOk = session.form.Label3.text(); });
+    ui::testing::click(session.form.Command3);
+
+    EXPECT_EQ(statusAfterOk, kFolderText);
+    EXPECT_EQ(pauseRuns(session.pauses), "1001x300");
+    ASSERT_EQ(session.reports.size(), 1u);
+    EXPECT_EQ(session.reports[0].status, kFolderText);
+    EXPECT_EQ(session.form.Label3.text(), kIdle);
+}
+
+TEST(FolderCommand, CancelDuringAMemoryRunStillRunsAFolderCheckInsideIt) {
+    Session session;
+    session.onDialog([&](ModalWindow& dialog) { dialog.clickButton("取消"); });
+    session.at(400, [&] { ui::testing::post([&] { ui::testing::click(session.form.Command3); }); });
+    ui::testing::click(session.form.Command1);
+
+    EXPECT_EQ(pauseRuns(session.pauses), "401x50 1001x300 600x50");
+    EXPECT_EQ(session.pauses[401].status, kMemoryText);
+    ASSERT_EQ(session.reports.size(), 2u);
+    EXPECT_EQ(session.pauses[1402].barValue, 400);
+}
+
+TEST(Chooser, EscAndEnterInTheListsNeitherCloseNorConfirm) {
+    ScratchFolder scratch;
+    scratch.make("sub");
+    Session session;
+    bool checked = false;
+    session.onDialog([&](ModalWindow& dialog) {
+        auto& window = *dialog.find<ui::Window>();
+        auto& dirs = *dialog.find<ui::DirList>();
+        EXPECT_EQ(ui::testing::focusedControl(window), dialog.find<ui::DriveList>());
+        for (int field = 0; field < 2; ++field) {
+            dialog.pressKey(Key::Escape);
+            dialog.pressKey(Key::Enter);
+            EXPECT_TRUE(ui::testing::isShown(window));
+            dialog.pressKey(Key::Tab);
+        }
+        EXPECT_EQ(dirs.path(), scratch.path()); // Enter did not open a folder either
+        EXPECT_EQ(session.form.Label3.text(), kIdle);
+        // Tab has reached OK; Enter presses it.
+        EXPECT_EQ(ui::testing::focusedControl(window), dialog.find<ui::Button>());
+        checked = true;
+        dialog.pressKey(Key::Enter);
+    });
+    session.dismissReportsWith([](ModalWindow& box) { box.pressKey(Key::Enter); });
+    session.at(0, [&] { EXPECT_EQ(session.form.Label3.text(), kFolderText); });
+    ui::testing::click(session.form.Command3);
+
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(session.reports.size(), 1u);
+}
+
+TEST(Chooser, DoubleClickMovesDownAndUpAndSingleClickOnlySelects) {
+    ScratchFolder scratch;
+    scratch.make("Beta/inner");
+    scratch.make("alpha");
+    scratch.make("gamma");
+    std::ofstream(scratch.path() + "/file.txt") << "not a folder";
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    session.onDialog([&](ModalWindow& dialog) {
+        const fs::path here = scratch.path();
+        const int depth = int(std::distance(here.begin(), here.end())) - 1; // below the root
+        std::vector<ui::testing::FolderRow> rows = ui::testing::rows(chooser.Dir1);
+        ASSERT_EQ(rows.size(), std::size_t(depth + 1 + 3));
+        EXPECT_EQ(rows[0].name, "/");
+        EXPECT_EQ(rows[depth].depth, depth);
+        EXPECT_TRUE(rows[depth].open);
+        EXPECT_EQ(ui::testing::selectedRow(chooser.Dir1), depth);
+        const std::vector<std::string> listed = names(chooser.Dir1);
+        EXPECT_THAT(std::vector<std::string>(listed.end() - 3, listed.end()),
+                    testing::ElementsAre("alpha", "Beta", "gamma"));
+        EXPECT_FALSE(rows.back().open);
+        EXPECT_EQ(rows.back().depth, depth + 1);
+
+        ui::testing::clickRow(chooser.Dir1, rowOf(chooser.Dir1, "Beta"));
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+        EXPECT_EQ(ui::testing::selectedRow(chooser.Dir1), rowOf(chooser.Dir1, "Beta"));
+
+        ui::testing::doubleClickRow(chooser.Dir1, rowOf(chooser.Dir1, "Beta"));
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path() + "/Beta");
+        EXPECT_EQ(names(chooser.Dir1).back(), "inner");
+
+        ui::testing::doubleClickRow(chooser.Dir1, depth); // the scratch folder, now an ancestor
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+        dialog.clickButton("取消");
+    });
+    chooser.showModal();
+    EXPECT_EQ(session.form.Label3.text(), kIdle);
+}
+
+TEST(Chooser, EachOpeningStartsAgainAtTheCurrentFolder) {
+    ScratchFolder scratch;
+    scratch.make("deeper");
+    Session session;
+    std::vector<std::string> startedAt;
+    session.onDialog([&](ModalWindow& dialog) {
+        auto& dirs = *dialog.find<ui::DirList>();
+        startedAt.push_back(dirs.path());
+        ui::testing::doubleClickRow(dirs, rowOf(dirs, "deeper"));
+        EXPECT_EQ(dirs.path(), scratch.path() + "/deeper");
+        dialog.clickButton("取消");
+    });
+    ui::testing::click(session.form.Command3);
+    ui::testing::click(session.form.Command3);
+
+    EXPECT_THAT(startedAt, testing::ElementsAre(scratch.path(), scratch.path()));
+}
+
+TEST(Chooser, ChoosingADriveMovesTheDirectoryList) {
+    ScratchFolder scratch;
+    const std::string other = scratch.make("other-drive");
+    scratch.make("other-drive/data");
+    ui::testing::setDrives({{"/", other}});
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    ui::testing::setDrives(std::nullopt);
+    session.onDialog([&](ModalWindow& dialog) {
+        EXPECT_EQ(chooser.Drive1.drive(), "/");
+        ui::testing::chooseDrive(chooser.Drive1, other);
+        EXPECT_EQ(chooser.Dir1.path(), other);
+        EXPECT_EQ(names(chooser.Dir1).back(), "data");
+        EXPECT_EQ(chooser.Drive1.drive(), other);
+        dialog.clickButton("取消");
+    });
+    chooser.showModal();
+}
+
+// Something that cannot be read keeps the dialog open, where it was, and says so.
+TEST(Chooser, UnavailableDriveOrFolderKeepsTheDialogWhereItWas) {
+    ScratchFolder scratch;
+    const std::string vanishing = scratch.make("vanishing");
+    ui::testing::setDrives({{"/", "/no-such-drive"}});
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    ui::testing::setDrives(std::nullopt);
+    std::vector<std::string> messages;
+    session.onDialog([&](ModalWindow& dialog) {
+        if (dialog.caption() != "目录选择") {
+            EXPECT_EQ(dialog.caption(), "Marlinth");
+            messages.push_back(dialog.texts().at(0));
+            dialog.clickButton("确定");
+            return;
+        }
+        ui::testing::chooseDrive(chooser.Drive1, "/no-such-drive");
+        EXPECT_EQ(chooser.Drive1.drive(), "/");
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+
+        fs::remove(vanishing);
+        ui::testing::doubleClickRow(chooser.Dir1, rowOf(chooser.Dir1, "vanishing"));
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+        EXPECT_TRUE(ui::testing::isShown(chooser.window));
+        dialog.clickButton("取消");
+    });
+    chooser.showModal();
+
+    EXPECT_THAT(messages, testing::ElementsAre(kUnavailable, kUnavailable));
+    EXPECT_EQ(session.form.Label3.text(), kIdle);
+}
+
+// Names a file system allows but that trip up careless code.
+TEST(Chooser, OddFolderNamesListAndOpen) {
+    ScratchFolder scratch;
+    const std::string invalidUtf8 = "bad\xff\xfename";
+    const std::vector<std::string> odd = {"with space", "中文文件夹", std::string(200, 'x'),
+                                          invalidUtf8};
+    for (const std::string& name : odd)
+        scratch.make(name);
+    fs::create_directory_symlink("loop", fs::path(scratch.path()) / "loop"); // points at itself
+    fs::create_directory_symlink("..", fs::path(scratch.path()) / "up");
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    session.onDialog([&](ModalWindow& dialog) {
+        const std::vector<std::string> listed = names(chooser.Dir1);
+        EXPECT_EQ(rowOf(chooser.Dir1, "loop"), -1);
+        EXPECT_NE(rowOf(chooser.Dir1, "up"), -1);
+        for (const std::string& name : {odd[0], odd[1], odd[2]})
+            EXPECT_NE(rowOf(chooser.Dir1, name), -1) << name;
+        // The undecodable name shows with replacement characters but still opens.
+        const auto bad = std::find_if(listed.begin(), listed.end(), [](const std::string& name) {
+            return name.rfind("bad", 0) == 0;
+        });
+        ASSERT_NE(bad, listed.end());
+        ui::testing::doubleClickRow(chooser.Dir1, int(bad - listed.begin()));
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path() + "/" + invalidUtf8);
+        ui::testing::doubleClickRow(chooser.Dir1, rowOf(chooser.Dir1, fs::path(scratch.path()).filename()));
+        ui::testing::doubleClickRow(chooser.Dir1, rowOf(chooser.Dir1, "up"));
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path() + "/up");
+        dialog.clickButton("取消");
+    });
+    chooser.showModal();
+}
+
+} // namespace
