@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Builds Marlinth with its tests and runs them all (offscreen; no display needed).
+# Builds Marlinth with its tests and runs them all (offscreen; no display needed), then runs
+# them again in a sanitizer build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup-debian.sh build-essential cmake qt6-base-dev libgl-dev fonts-noto-cjk \
     libgtest-dev libgmock-dev binutils-mingw-w64-x86-64
-cmake --preset default -DBUILD_TESTING=ON >/dev/null
-cmake --build --preset default -j"$(nproc)"
+for preset in default sanitize; do
+    cmake --preset "$preset" -DBUILD_TESTING=ON >/dev/null
+    cmake --build --preset "$preset" -j"$(nproc)"
+done
 ctest --preset default -j"$(nproc)"
+# The same suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer:
+# any report fails its test.
+ctest --preset sanitize -j"$(nproc)"
