@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup-debian.sh build-essential cmake qt6-base-dev libgl-dev fonts-noto-cjk \
-    libgtest-dev libgmock-dev binutils-mingw-w64-x86-64
+    libgtest-dev libgmock-dev binutils-mingw-w64-x86-64 \
+    xvfb xauth openbox xdotool x11-utils imagemagick strace dbus-daemon
 for preset in default sanitize; do
     cmake --preset "$preset" -DBUILD_TESTING=ON >/dev/null
     cmake --build --preset "$preset" -j"$(nproc)"

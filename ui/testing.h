@@ -79,6 +79,9 @@ private:
     Native& native_;
 };
 
+// The most memory the process has held at once so far, in KiB.
+long peakMemoryKiB();
+
 // Calls the handler inside the modal loop of every modal window that opens from now on, until
 // an empty handler is set. The handler must close the window.
 void onModalWindow(std::function<void(ModalWindow&)> handler);

@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <sys/resource.h>
+
 namespace ui::testing {
 
 namespace {
@@ -247,6 +249,12 @@ std::vector<Element*> ModalWindow::elements() const {
         if (Element* element = elementOf(child))
             result.push_back(element);
     return result;
+}
+
+long peakMemoryKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 void onModalWindow(std::function<void(ModalWindow&)> handler) {

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# One end-to-end scenario: the built program on a private X display, driven with real input.
+# usage: scenario.sh NAME PROGRAM ARTIFACT_DIR
+set -euo pipefail
+source "$(dirname "$0")/session.sh"
+name=$1 program=$2 artifacts=$3
+mkdir -p "$artifacts"
+need_tools
+start_display
+
+case $name in
+window_maps)
+    start_program "$program"
+    [ "$(window_width "$MAIN")" -eq 334 ] || fail "client width $(window_width "$MAIN"), not 334"
+    [ "$MENU_HEIGHT" -gt 10 ] && [ "$MENU_HEIGHT" -lt 40 ] ||
+        fail "client height $(window_height "$MAIN") is not 332 below a menu bar"
+    shot=$artifacts/main-window.png
+    screenshot "$MAIN" "$shot"
+    # The header is two labels one pixel apart: dark navy under light magenta.
+    header=$(convert "$shot" -crop 266x81+32+$((64 + MENU_HEIGHT)) -format %c histogram:info:-)
+    grep -qi '#FF80FF' <<<"$header" || fail "no light magenta in the header"
+    grep -qi '#000040' <<<"$header" || fail "no dark navy in the header"
+    echo "screenshot: $shot"
+    ;;
+memory_report)
+    start_program "$program"
+    click_memory
+    clicked=$(milliseconds)
+    for _ in $(seq 600); do
+        [ "$(window_count '^Marlinth$')" -ge 2 ] && break
+        sleep 0.1
+    done
+    elapsed=$(($(milliseconds) - clicked))
+    [ "$(window_count '^Marlinth$')" -ge 2 ] || fail "no report box after ${elapsed} ms"
+    echo "report box after ${elapsed} ms"
+    [ "$elapsed" -ge 50050 ] && [ "$elapsed" -le 53000 ] || fail "report after ${elapsed} ms"
+    xdotool key Return
+    sleep 0.5
+    [ "$(window_count '^Marlinth$')" -eq 1 ] || fail "Enter did not dismiss the report box"
+    kill -0 "$APP_PID" || fail "the program ended with the report"
+    ;;
+close_during_run)
+    start_program "$program"
+    click_memory
+    sleep 1
+    xdotool windowactivate --sync "$MAIN" key --clearmodifiers alt+F4
+    asked=$(milliseconds)
+    while kill -0 "$APP_PID" 2>/dev/null; do
+        [ $(($(milliseconds) - asked)) -lt 2000 ] || fail "still running 2 s after Alt+F4"
+        [ "$(window_count '^Marlinth$')" -le 1 ] || fail "a report box appeared"
+        sleep 0.01
+    done
+    took=$(($(milliseconds) - asked))
+    status=0
+    wait "$APP_PID" || status=$?
+    APP_PID=
+    echo "ended ${took} ms after Alt+F4 with status $status"
+    [ "$status" -eq 0 ] || fail "exit status $status"
+    [ "$took" -le 200 ] || fail "took ${took} ms to end"
+    ;;
+folder_cancel)
+    start_program "$program"
+    frame="305x137+8+$((152 + MENU_HEIGHT))"
+    # The click will take the focus from the bar, which shows in the frame; take it first.
+    xdotool key Tab Tab Tab
+    sleep 0.3
+    screenshot "$MAIN" "$artifacts/before.png"
+    click_folder
+    dialog=$(wait_window '^目录选择$' 10) || fail "the folder chooser did not open"
+    xdotool key Escape
+    sleep 0.5
+    [ "$(window_count '^目录选择$')" -eq 1 ] || fail "Esc closed the folder chooser"
+    click_window "$dialog" 144 156 # 取消
+    sleep 0.5
+    [ "$(window_count '^目录选择$')" -eq 0 ] || fail "取消 did not close the folder chooser"
+    sleep 1
+    screenshot "$MAIN" "$artifacts/after.png"
+    difference=$(compare -metric AE "$artifacts/before.png[$frame]" \
+        "$artifacts/after.png[$frame]" null: 2>&1 || true)
+    [ "$difference" = 0 ] || fail "the progress frame changed ($difference pixels): a run started"
+    ;;
+footprint_no_bus | footprint_session_bus)
+    need_tools strace
+    unset DBUS_SESSION_BUS_ADDRESS
+    if [ "$name" = footprint_session_bus ]; then
+        need_tools dbus-daemon
+        eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
+            { read -r address; read -r pid; echo "export DBUS_SESSION_BUS_ADDRESS='$address' BUS_PID=$pid"; })"
+        trap 'kill "$BUS_PID" "$OPENBOX_PID" "$XVFB_PID" ${APP_PID:-} 2>/dev/null || true; rm -rf "$RUNTIME_DIR"' EXIT
+    fi
+    trace=$artifacts/strace.log
+    # Every call that could write to disk or start a program, from every thread and child.
+    start_program strace -f -qq -o "$trace" -e trace=execve,execveat,fork,vfork,open,openat,creat,\
+mkdir,mkdirat,rename,renameat,renameat2,unlink,unlinkat,link,linkat,symlink,symlinkat,truncate \
+        "$program"
+    click_memory
+    for _ in $(seq 600); do [ "$(window_count '^Marlinth$')" -ge 2 ] && break; sleep 0.1; done
+    xdotool key Return
+    sleep 0.5
+    click_folder
+    dialog=$(wait_window '^目录选择$' 10) || fail "the folder chooser did not open"
+    click_window "$dialog" 144 156
+    sleep 0.5
+    xdotool windowactivate --sync "$MAIN" key --clearmodifiers alt+F4
+    wait "$APP_PID" || true
+    APP_PID=
+    # A write is an open for writing or a change to the file system that succeeded.
+    writes=$(grep -E 'O_WRONLY|O_RDWR|O_CREAT|creat\(|mkdir|rename|unlink|link\(|linkat|symlink|truncate' \
+        "$trace" | grep -vE '= -1 ' || true)
+    programs=$(grep -E 'execve' "$trace" | grep -vE '= -1 ' | tail -n +2 || true)
+    [ -z "$writes" ] || fail "wrote to disk: $writes"
+    [ -z "$programs" ] || fail "started a program: $programs"
+    echo "$(wc -l <"$trace") traced calls: no write, no other program"
+    ;;
+*)
+    fail "no scenario $name"
+    ;;
+esac
+echo "PASS: $name"

@@ -1,0 +1,78 @@
+# Shared by the end-to-end scenarios: a private X display with a window manager, the program
+# started on it, and the little a person does to it (look, click, press keys).
+
+# CTest counts this exit status as a skipped test.
+readonly SKIP=77
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+need_tools() {
+    local tool
+    for tool in Xvfb openbox xdotool xwininfo import compare "$@"; do
+        command -v "$tool" >/dev/null ||
+            { echo "SKIPPED: $tool is missing (scripts/test.sh installs it)"; exit "$SKIP"; }
+    done
+}
+
+# Starts Xvfb on a free display number and openbox on it; both end with the script.
+start_display() {
+    local fd_file
+    fd_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
+    [ -s "$fd_file" ] || fail "Xvfb did not start"
+    export DISPLAY=":$(cat "$fd_file")"
+    rm -f "$fd_file"
+    openbox >/dev/null 2>&1 &
+    OPENBOX_PID=$!
+    trap 'kill "$OPENBOX_PID" "$XVFB_PID" ${APP_PID:-} 2>/dev/null || true; rm -rf "$RUNTIME_DIR"' EXIT
+    # As in a desktop session, a private runtime folder exists.
+    RUNTIME_DIR=$(mktemp -d)
+    chmod 700 "$RUNTIME_DIR"
+    export XDG_RUNTIME_DIR=$RUNTIME_DIR
+    sleep 0.3
+}
+
+# Starts the program (or the given command line) and waits for its main window.
+start_program() {
+    "$@" &
+    APP_PID=$!
+    MAIN=$(wait_window '^Marlinth$' 20) || fail "the main window did not appear"
+    sleep 0.5 # first paint
+    MENU_HEIGHT=$(($(window_height "$MAIN") - 332))
+}
+
+# Prints the id of the first visible window whose name matches, waiting up to $2 seconds.
+wait_window() {
+    timeout "$2" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
+}
+
+window_count() {
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l
+}
+
+window_width() { xwininfo -id "$1" | awk '/Width:/ {print $2}'; }
+window_height() { xwininfo -id "$1" | awk '/Height:/ {print $2}'; }
+
+# Clicks at client-area coordinates (below the menu bar) of the main window.
+click_main() {
+    xdotool mousemove --window "$MAIN" "$1" $(($2 + MENU_HEIGHT)) click 1
+}
+
+click_window() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# Clicks the three buttons at their centres.
+click_memory() { click_main 52 24; }
+click_folder() { click_main 272 24; }
+
+screenshot() {
+    import -window "$1" "$2"
+}
+
+milliseconds() { date +%s%3N; }
