@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Marlinth with its tests and runs them all (offscreen; no display needed), then runs
-# them again in a sanitizer build.
+# Builds Marlinth with its tests and runs them all: the behaviour tests offscreen, the
+# end-to-end ones on private virtual X displays (no display needed), then the behaviour tests
+# again in a sanitizer build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

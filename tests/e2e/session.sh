@@ -48,7 +48,9 @@ start_program() {
 
 # Prints the id of the first visible window whose name matches, waiting up to $2 seconds.
 wait_window() {
-    timeout "$2" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
+    local id
+    id=$(timeout "$2" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && echo "$id"
 }
 
 window_count() {
