@@ -19,8 +19,10 @@ namespace {
 // Without a session bus, libdbus (for accessibility and the menu bar) would try to start one
 // through dbus-launch. The program starts no other process.
 void keepDbusFromLaunching() {
+#ifndef _WIN32
     if (!std::getenv("DBUS_SESSION_BUS_ADDRESS"))
         setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+#endif
 }
 
 // Chinese text in the window's font is drawn in Simplified Chinese forms whatever the locale;

@@ -100,10 +100,12 @@ private:
 // Like the desktop's own line drawing, a line ends one pixel short of its end point.
 class LineWidget : public QWidget {
 public:
-    LineWidget(QPoint from, QPoint to, QPalette::ColorRole role)
-        : from_(from), to_(to - QPoint(sign(to.x() - from.x()), sign(to.y() - from.y()))),
-          role_(role) {
+    LineWidget(QWidget* parent, QPoint from, QPoint to, QPalette::ColorRole role)
+        : QWidget(parent), from_(from),
+          to_(to - QPoint(sign(to.x() - from.x()), sign(to.y() - from.y()))), role_(role) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(QRect(from_, to_).normalized());
+        show();
     }
 
 protected:
@@ -184,15 +186,9 @@ GroupBox::GroupBox(Container& parent, Rect rect, const std::string& caption)
     : Container(std::make_unique<Native>(placed(new QGroupBox(toQt(caption)), parent, rect))) {}
 
 Line::Line(Container& parent, Point from, Point to, SystemColor color)
-    : Control(std::make_unique<Native>([&] {
-          const QPoint a = toPixels(from);
-          const QPoint b = toPixels(to);
-          auto* line = new LineWidget(a, b, paletteRole(color));
-          line->setParent(parent.native().container());
-          line->setGeometry(QRect(a, b).normalized().adjusted(0, 0, 1, 1));
-          line->show();
-          return line;
-      }())) {}
+    : Control(std::make_unique<Native>(
+          new LineWidget(parent.native().container(), toPixels(from), toPixels(to),
+                         paletteRole(color)))) {}
 
 ScrollBar::ScrollBar(Container& parent, Rect rect)
     : Control(std::make_unique<Native>(placed(new WindowsScrollBar, parent, rect))) {}
