@@ -163,7 +163,8 @@ using Row = std::vector<unsigned long>;
 class Watcher {
 public:
     explicit Watcher(Display* display)
-        : display_(display), root_(DefaultRootWindow(display)),
+        : display_(display),
+          root_(DefaultRootWindow(display)),
           clientList_(XInternAtom(display, "_NET_CLIENT_LIST", False)),
           pidAtom_(XInternAtom(display, "_NET_WM_PID", False)) {
         // A window may vanish between listing it and reading it; that is no error here.

@@ -22,10 +22,12 @@ const std::string kUnavailable = "该驱动器或文件夹不可用。";
 // A scratch folder that is also the program's current folder while the test runs.
 class ScratchFolder {
 public:
-    ScratchFolder() : previous_(fs::current_path()) {
-        path_ = fs::temp_directory_path() /
-                ("marlinth-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    ScratchFolder()
+        : previous_(fs::current_path()) {
+        path_ =
+            fs::temp_directory_path() /
+            ("marlinth-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(path_);
         fs::create_directories(path_);
         path_ = fs::canonical(path_);
@@ -307,7 +309,8 @@ TEST(Chooser, OddFolderNamesListAndOpen) {
         ASSERT_NE(bad, listed.end());
         ui::testing::doubleClickRow(chooser.Dir1, int(bad - listed.begin()));
         EXPECT_EQ(chooser.Dir1.path(), scratch.path() + "/" + invalidUtf8);
-        ui::testing::doubleClickRow(chooser.Dir1, rowOf(chooser.Dir1, fs::path(scratch.path()).filename()));
+        ui::testing::doubleClickRow(chooser.Dir1,
+                                    rowOf(chooser.Dir1, fs::path(scratch.path()).filename()));
         ui::testing::doubleClickRow(chooser.Dir1, rowOf(chooser.Dir1, "up"));
         EXPECT_EQ(chooser.Dir1.path(), scratch.path() + "/up");
         dialog.clickButton("取消");

@@ -42,6 +42,17 @@ TEST(Header, KeepsTheStartUpDateAfterMidnight) {
     EXPECT_EQ(form.Label2.text(), form.Label1.text());
 }
 
+// SimSun where it is installed, else a Simplified Chinese face: never Japanese glyph forms,
+// whatever the locale.
+TEST(Header, IsSetInASimplifiedChineseFace) {
+    Session session;
+    EXPECT_THAT(ui::testing::fontFamily(session.form.Label1),
+                testing::AnyOf("SimSun", "NSimSun", "Noto Serif CJK SC", "AR PL UMing CN",
+                               "Noto Sans CJK SC", "WenQuanYi Zen Hei"));
+    EXPECT_EQ(ui::testing::fontFamily(session.form.Label2),
+              ui::testing::fontFamily(session.form.Label1));
+}
+
 TEST(Header, FitsInsideItsLabels) {
     Session session;
     const int height = ui::testing::pixelRect(session.form.Label1).height;
@@ -76,8 +87,12 @@ TEST_P(Layout, ControlSitsAtItsPlaceWhateverTheWindowSize) {
     }
 }
 
-#define PLACE(name, x, y, w, h)                                                                  \
-    Placement { #name, [](Form1& form) -> ui::Control& { return form.name; }, { x, y, w, h } }
+#define PLACE(name, x, y, w, h)                                                                    \
+    Placement {                                                                                    \
+#name, [](Form1 & form) -> ui::Control& { return form.name; }, {                           \
+            x, y, w, h                                                                             \
+        }                                                                                          \
+    }
 INSTANTIATE_TEST_SUITE_P(
     Form1, Layout,
     testing::Values(PLACE(Command1, 8, 8, 89, 33), PLACE(Command2, 112, 8, 97, 33),
@@ -137,10 +152,9 @@ TEST(Keyboard, FocusStartsOnTheBarAndTabCyclesThroughTheButtons) {
     Session session;
     Form1& form = session.form;
     EXPECT_EQ(ui::testing::focusedControl(form.window), &form.HS);
-    for (ui::Control* next : {static_cast<ui::Control*>(&form.Command1),
-                              static_cast<ui::Control*>(&form.Command2),
-                              static_cast<ui::Control*>(&form.Command3),
-                              static_cast<ui::Control*>(&form.HS)}) {
+    for (ui::Control* next :
+         {static_cast<ui::Control*>(&form.Command1), static_cast<ui::Control*>(&form.Command2),
+          static_cast<ui::Control*>(&form.Command3), static_cast<ui::Control*>(&form.HS)}) {
         ui::testing::pressKey(form.window, Key::Tab);
         EXPECT_EQ(ui::testing::focusedControl(form.window), next);
     }
@@ -150,9 +164,8 @@ TEST(Keyboard, BarMovesAsAWindowsScrollBarWithinItsRange) {
     Session session;
     Form1& form = session.form;
     const std::vector<std::pair<Key, int>> moves = {
-        {Key::Right, 1}, {Key::Down, 2},     {Key::PageDown, 3}, {Key::Left, 2},
-        {Key::Up, 1},    {Key::PageUp, 0},   {Key::Left, 0},     {Key::End, 32767},
-        {Key::Right, 32767}, {Key::Home, 0}};
+        {Key::Right, 1},  {Key::Down, 2}, {Key::PageDown, 3}, {Key::Left, 2},      {Key::Up, 1},
+        {Key::PageUp, 0}, {Key::Left, 0}, {Key::End, 32767},  {Key::Right, 32767}, {Key::Home, 0}};
     for (const auto& [key, value] : moves) {
         ui::testing::pressKey(form.window, key);
         EXPECT_EQ(form.HS.value(), value);

@@ -7,7 +7,8 @@
 
 namespace test {
 
-Session::Session(ui::Date date) : form([date] { return date; }) {
+Session::Session(ui::Date date)
+    : form([date] { return date; }) {
     form.Form_Load();
     form.show();
     ui::setPauseHandler([this](int ms) { onPause(ms); });
@@ -21,8 +22,8 @@ Session::~Session() {
 }
 
 void Session::onPause(int milliseconds) {
-    pauses.push_back({milliseconds, form.HS.value(), form.HS.maximum(), form.Label3.text(),
-                      delivered_});
+    pauses.push_back(
+        {milliseconds, form.HS.value(), form.HS.maximum(), form.Label3.text(), delivered_});
     // Anything posted now stands for input that arrives during the pause.
     delivered_ = false;
     ui::testing::post([this] { delivered_ = true; });
@@ -43,8 +44,8 @@ void Session::onModal(ui::testing::ModalWindow& modal) {
         }
         return;
     }
-    reports.push_back({modal.caption(), texts, modal.buttons(), modal.hasIcon(),
-                       form.Label3.text(), form.HS.value(), pauses.size()});
+    reports.push_back({modal.caption(), texts, modal.buttons(), modal.hasIcon(), form.Label3.text(),
+                       form.HS.value(), pauses.size()});
     dismiss_(modal);
 }
 

@@ -44,7 +44,9 @@ public:
     ~Session();
 
     // Runs the action during pause number `index`, counted over all runs.
-    void at(std::size_t index, std::function<void()> action) { actions_[index] = std::move(action); }
+    void at(std::size_t index, std::function<void()> action) {
+        actions_[index] = std::move(action);
+    }
     // Called for every modal window that is not a report box; must close it.
     void onDialog(std::function<void(ui::testing::ModalWindow&)> handler) {
         dialog_ = std::move(handler);

@@ -39,6 +39,8 @@ void closePopupMenu(Window& window);
 // Where a control sits in its window's client area, in logical pixels.
 Rect pixelRect(const Control& control);
 Size clientSize(const Window& window);
+// The installed face the label's text is drawn in.
+std::string fontFamily(const Label& label);
 // The height the label's text takes when laid out in the label's width, in logical pixels.
 int textHeight(const Label& label);
 
@@ -55,7 +57,8 @@ Rgb systemColor(SystemColor color);
 // A modal window that has just opened: a message box or one of the program's dialogs.
 class ModalWindow {
 public:
-    explicit ModalWindow(Native& native) : native_(native) {}
+    explicit ModalWindow(Native& native)
+        : native_(native) {}
 
     std::string caption() const;
     // The texts the window shows, labels and buttons apart.

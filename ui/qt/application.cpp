@@ -11,7 +11,8 @@
 namespace ui {
 
 struct Application::State {
-    State(int& argc, char** argv) : app(argc, argv) {}
+    State(int& argc, char** argv)
+        : app(argc, argv) {}
     QApplication app;
 };
 

@@ -32,7 +32,8 @@ TextLabel& textLabel(const Label& label) {
 // horizontal bar.
 class WindowsScrollBar : public QScrollBar {
 public:
-    WindowsScrollBar() : QScrollBar(Qt::Horizontal) {
+    WindowsScrollBar()
+        : QScrollBar(Qt::Horizontal) {
         setFocusPolicy(Qt::StrongFocus);
         setRange(0, 32767);
         setSingleStep(1);
@@ -101,8 +102,10 @@ private:
 class LineWidget : public QWidget {
 public:
     LineWidget(QWidget* parent, QPoint from, QPoint to, QPalette::ColorRole role)
-        : QWidget(parent), from_(from),
-          to_(to - QPoint(sign(to.x() - from.x()), sign(to.y() - from.y()))), role_(role) {
+        : QWidget(parent),
+          from_(from),
+          to_(to - QPoint(sign(to.x() - from.x()), sign(to.y() - from.y()))),
+          role_(role) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setGeometry(QRect(from_, to_).normalized());
         show();
@@ -186,9 +189,8 @@ GroupBox::GroupBox(Container& parent, Rect rect, const std::string& caption)
     : Container(std::make_unique<Native>(placed(new QGroupBox(toQt(caption)), parent, rect))) {}
 
 Line::Line(Container& parent, Point from, Point to, SystemColor color)
-    : Control(std::make_unique<Native>(
-          new LineWidget(parent.native().container(), toPixels(from), toPixels(to),
-                         paletteRole(color)))) {}
+    : Control(std::make_unique<Native>(new LineWidget(parent.native().container(), toPixels(from),
+                                                      toPixels(to), paletteRole(color)))) {}
 
 ScrollBar::ScrollBar(Container& parent, Rect rect)
     : Control(std::make_unique<Native>(placed(new WindowsScrollBar, parent, rect))) {}

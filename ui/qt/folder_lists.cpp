@@ -28,10 +28,9 @@ std::optional<std::vector<std::string>>& drivesOverride() {
 // Mounts that hold the system's own plumbing rather than a user's files.
 bool isPseudoVolume(const QStorageInfo& volume) {
     static const std::set<QByteArray> pseudoTypes = {
-        "autofs", "binfmt_misc", "bpf",        "cgroup",  "cgroup2",   "configfs",
-        "debugfs", "devpts",     "devtmpfs",   "efivarfs", "fusectl",  "hugetlbfs",
-        "mqueue",  "nsfs",       "proc",       "pstore",  "rpc_pipefs", "securityfs",
-        "squashfs", "sysfs",     "tracefs"};
+        "autofs", "binfmt_misc", "bpf",        "cgroup",     "cgroup2",   "configfs", "debugfs",
+        "devpts", "devtmpfs",    "efivarfs",   "fusectl",    "hugetlbfs", "mqueue",   "nsfs",
+        "proc",   "pstore",      "rpc_pipefs", "securityfs", "squashfs",  "sysfs",    "tracefs"};
     const QString root = volume.rootPath();
     const bool plumbing = root.startsWith("/proc") || root.startsWith("/sys") ||
                           root.startsWith("/dev") ||
@@ -192,14 +191,13 @@ public:
             if (part.empty())
                 continue; // the trailing separator of a root
             walked /= part;
-            const std::string name = walked == walked.root_path() ? walked.string()
-                                                                   : part.string();
+            const std::string name = walked == walked.root_path() ? walked.string() : part.string();
             rows.push_back({walked.string(), QString::fromStdString(name), int(rows.size()), true});
         }
         const int current = int(rows.size()) - 1;
         for (const std::string& name : *names)
-            rows.push_back({(folder / name).string(), QString::fromStdString(name),
-                            current + 1, false});
+            rows.push_back(
+                {(folder / name).string(), QString::fromStdString(name), current + 1, false});
 
         model_.reset(std::move(rows), current);
         path_ = folder.string();

@@ -6,7 +6,9 @@ namespace {
 const char* const kOwnerProperty = "marlinthElement";
 }
 
-Native::Native(QObject* object, QWidget* container) : object_(object), container_(container) {}
+Native::Native(QObject* object, QWidget* container)
+    : object_(object),
+      container_(container) {}
 
 // Deleting a widget also deletes its children, so a member destroyed after its container
 // finds its object gone already; QPointer notices.
@@ -44,7 +46,8 @@ std::string fromQt(const QString& text) {
     return text.toStdString();
 }
 
-Element::Element(std::unique_ptr<Native> native) : native_(std::move(native)) {
+Element::Element(std::unique_ptr<Native> native)
+    : native_(std::move(native)) {
     native_->setOwner(this);
 }
 

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QListView>
 #include <QMainWindow>
@@ -173,21 +174,25 @@ Size clientSize(const Window& window) {
     return {client->width(), client->height()};
 }
 
+std::string fontFamily(const Label& label) {
+    return fromQt(QFontInfo(widgetOf(label)->font()).family());
+}
+
 int textHeight(const Label& label) {
     return int(std::ceil(static_cast<TextLabel*>(widgetOf(label))->textHeight()));
 }
 
 Image grab(Window& window) {
     QWidget* client = window.native().container();
-    const QImage image = client->grab().toImage().convertToFormat(QImage::Format_RGB32).scaled(
-        client->size());
+    const QImage image =
+        client->grab().toImage().convertToFormat(QImage::Format_RGB32).scaled(client->size());
     Image result{image.width(), image.height(), {}};
     result.pixels.reserve(std::size_t(image.width()) * image.height());
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QRgb pixel = image.pixel(x, y);
-            result.pixels.push_back(
-                {std::uint8_t(qRed(pixel)), std::uint8_t(qGreen(pixel)), std::uint8_t(qBlue(pixel))});
+            result.pixels.push_back({std::uint8_t(qRed(pixel)), std::uint8_t(qGreen(pixel)),
+                                     std::uint8_t(qBlue(pixel))});
         }
     return result;
 }

@@ -7,7 +7,8 @@
 
 namespace ui {
 
-TextLabel::TextLabel(const QString& text) : text_(text) {
+TextLabel::TextLabel(const QString& text)
+    : text_(text) {
     setAutoFillBackground(true);
 }
 
@@ -42,8 +43,7 @@ qreal TextLabel::layOut(QTextLayout& layout) const {
     const qreal baseline = pitch * metrics.ascent() / metrics.height();
 
     QTextOption option;
-    option.setWrapMode(wordWrap_ ? QTextOption::WrapAtWordBoundaryOrAnywhere
-                                 : QTextOption::NoWrap);
+    option.setWrapMode(wordWrap_ ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
     layout.setText(text_);
     layout.setFont(font());
     layout.setTextOption(option);

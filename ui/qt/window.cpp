@@ -16,7 +16,8 @@ namespace {
 // What both kinds of top-level window share.
 class TopLevel {
 public:
-    explicit TopLevel(QSize client) : client_(client) {}
+    explicit TopLevel(QSize client)
+        : client_(client) {}
     virtual ~TopLevel() = default;
 
     std::function<void()> closeHandler;
@@ -43,7 +44,8 @@ private:
 
 class MainWindow : public QMainWindow, public TopLevel {
 public:
-    explicit MainWindow(QSize client) : TopLevel(client) {
+    explicit MainWindow(QSize client)
+        : TopLevel(client) {
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                        Qt::WindowCloseButtonHint);
@@ -67,7 +69,8 @@ protected:
 
 class DialogWindow : public QDialog, public TopLevel {
 public:
-    explicit DialogWindow(QSize client) : TopLevel(client) {
+    explicit DialogWindow(QSize client)
+        : TopLevel(client) {
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         setFixedSize(client);
