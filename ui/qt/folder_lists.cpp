@@ -32,9 +32,11 @@ bool isPseudoVolume(const QStorageInfo& volume) {
         "devpts", "devtmpfs",    "efivarfs",   "fusectl",    "hugetlbfs", "mqueue",   "nsfs",
         "proc",   "pstore",      "rpc_pipefs", "securityfs", "squashfs",  "sysfs",    "tracefs"};
     const QString root = volume.rootPath();
-    const bool plumbing = root.startsWith("/proc") || root.startsWith("/sys") ||
-                          root.startsWith("/dev") ||
-                          (root.startsWith("/run") && !root.startsWith("/run/media"));
+    const auto under = [&root](const QString& folder) {
+        return root == folder || root.startsWith(folder + '/');
+    };
+    const bool plumbing =
+        under("/proc") || under("/sys") || under("/dev") || (under("/run") && !under("/run/media"));
     return root != "/" && (plumbing || pseudoTypes.count(volume.fileSystemType()) != 0);
 }
 
@@ -174,14 +176,18 @@ public:
         setEditTriggers(NoEditTriggers);
         // Double-click only: Enter and, on some styles, single clicks raise activated().
         connect(this, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
-            if (!open(model_.row(index.row()).path) && unavailable)
+            const std::string target = model_.row(index.row()).path; // open() replaces the rows
+            if (!open(target) && unavailable)
                 unavailable();
         });
     }
 
     bool open(const std::string& path) {
-        const fs::path folder = fs::absolute(fs::path(path)).lexically_normal();
-        std::optional<std::vector<std::string>> names = subfolders(folder);
+        std::error_code error;
+        const fs::path folder = fs::absolute(fs::path(path), error).lexically_normal();
+        std::optional<std::vector<std::string>> names;
+        if (!error)
+            names = subfolders(folder);
         if (!names)
             return false;
 
@@ -240,7 +246,8 @@ DriveList::DriveList(Container& parent, Rect rect)
     auto* combo = static_cast<DriveCombo*>(native().widget());
     combo->setParent(parent.native().container());
     combo->setGeometry(toPixels(rect));
-    selectDriveOf(fs::current_path().string());
+    std::error_code error; // the current folder may have been removed under the program
+    selectDriveOf(fs::current_path(error).string());
 }
 
 std::string DriveList::drive() const {
