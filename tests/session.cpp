@@ -7,8 +7,8 @@
 
 namespace test {
 
-Session::Session(ui::Date date)
-    : form([date] { return date; }) {
+Session::Session(std::function<ui::Date()> today)
+    : form(std::move(today)) {
     form.Form_Load();
     form.show();
     ui::setPauseHandler([this](int ms) { onPause(ms); });

@@ -40,7 +40,8 @@ struct Report {
 
 class Session {
 public:
-    explicit Session(ui::Date date = {2026, 12, 7});
+    // `today` gives the date the main window's header names.
+    explicit Session(std::function<ui::Date()> today = [] { return ui::Date{2026, 12, 7}; });
     ~Session();
 
     // Runs the action during pause number `index`, counted over all runs.

@@ -33,8 +33,10 @@ void post(std::function<void()> action);
 Control* focusedControl(Window& window);
 bool isShown(const Window& window);
 bool isMenuOpen(const Menu& menu);
-// Closes whatever popup menu is open.
-void closePopupMenu(Window& window);
+// The item the keyboard or mouse would choose in its open menu.
+bool isHighlighted(const MenuItem& item);
+// Drags the window's border until its client area has this size.
+void resize(Window& window, Size clientSize);
 
 // Where a control sits in its window's client area, in logical pixels.
 Rect pixelRect(const Control& control);

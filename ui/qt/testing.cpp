@@ -4,6 +4,7 @@
 #include "text_label.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
@@ -154,9 +155,19 @@ bool isMenuOpen(const Menu& menu) {
     return static_cast<QMenu*>(menu.native().object())->isVisible();
 }
 
-void closePopupMenu(Window&) {
-    if (QWidget* popup = QApplication::activePopupWidget())
-        popup->close();
+bool isHighlighted(const MenuItem& item) {
+    auto* action = static_cast<QAction*>(item.native().object());
+    for (QObject* parent = action->parent(); parent; parent = parent->parent())
+        if (auto* menu = qobject_cast<QMenu*>(parent))
+            return menu->isVisible() && menu->activeAction() == action;
+    return false;
+}
+
+void resize(Window& window, Size clientSize) {
+    QWidget* top = widgetOf(window);
+    const QWidget* client = window.native().container();
+    top->resize(top->size() + QSize(clientSize.width, clientSize.height) - client->size());
+    QCoreApplication::processEvents();
 }
 
 Rect pixelRect(const Control& control) {
