@@ -1,0 +1,417 @@
+#include "../controls.h"
+#include "../window.h"
+#include "native.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ui {
+
+namespace {
+
+const wchar_t* const kLabelClass = L"MarlinthLabel";
+const wchar_t* const kLineClass = L"MarlinthLine";
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+
+// A control created later lies over the ones before it, whatever Windows' own order.
+void placeOnTop(HWND hwnd) {
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+HWND createChild(Container& parent, const wchar_t* kind, const std::wstring& text, DWORD style,
+                 const RECT& rect) {
+    const Native& container = parent.native();
+    HWND hwnd = CreateWindowExW(0, kind, text.c_str(), kChild | style, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top,
+                                container.childParent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont()), FALSE);
+    placeOnTop(hwnd);
+    return hwnd;
+}
+
+struct LabelState {
+    std::wstring text;
+    COLORREF color = GetSysColor(COLOR_BTNTEXT);
+    bool transparent = false;
+    bool wrap = false;
+    HFONT font = nullptr; // owned; null for the window's font
+    int emPixels = 0;     // line pitch of `font`
+};
+
+bool isWordCharacter(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+// Breaks the text into lines that fit the width: anywhere between Chinese characters, between
+// words elsewhere.
+std::vector<std::wstring> wrapLines(HDC dc, const std::wstring& text, int width) {
+    std::vector<std::wstring> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        int fit = 0;
+        SIZE size;
+        GetTextExtentExPointW(dc, text.c_str() + start, int(text.size() - start), width, &fit,
+                              nullptr, &size);
+        std::size_t end = start + std::size_t(std::max(fit, 1));
+        if (end < text.size() && isWordCharacter(text[end]) && isWordCharacter(text[end - 1])) {
+            std::size_t space = end;
+            while (space > start && isWordCharacter(text[space - 1]))
+                --space;
+            if (space > start)
+                end = space;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+LabelState& labelState(HWND hwnd) {
+    return *reinterpret_cast<LabelState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+bool isLabel(HWND hwnd) {
+    wchar_t kind[32] = {};
+    GetClassNameW(hwnd, kind, 32);
+    return lstrcmpW(kind, kLabelClass) == 0;
+}
+
+// Draws the label into `dc`, whose origin is `origin` in the label's coordinates. Sibling
+// windows overlap in no guaranteed paint order, so a transparent label draws the labels it lies
+// over itself, then its own letters on top.
+void paintLabel(HWND hwnd, HDC dc, POINT origin) {
+    const LabelState& state = labelState(hwnd);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    OffsetRect(&client, -origin.x, -origin.y);
+    if (state.transparent) {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        RECT mine;
+        GetWindowRect(hwnd, &mine);
+        for (HWND below = GetWindow(hwnd, GW_HWNDLAST); below && below != hwnd;
+             below = GetWindow(below, GW_HWNDPREV)) {
+            RECT theirs, overlap;
+            GetWindowRect(below, &theirs);
+            if (isLabel(below) && IntersectRect(&overlap, &mine, &theirs))
+                paintLabel(below, dc, {origin.x + mine.left - theirs.left,
+                                       origin.y + mine.top - theirs.top});
+        }
+    } else {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    }
+    const HGDIOBJ previous = SelectObject(dc, state.font ? state.font : defaultFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, state.color);
+    if (state.wrap && state.emPixels > 0) {
+        // Lines at the em height of the label's font, whichever face stands in for it.
+        int top = client.top;
+        for (const std::wstring& line : wrapLines(dc, state.text, client.right - client.left)) {
+            TextOutW(dc, client.left, top, line.c_str(), int(line.size()));
+            top += state.emPixels;
+        }
+    } else {
+        RECT text = client;
+        DrawTextW(dc, state.text.c_str(), int(state.text.size()), &text,
+                  DT_NOPREFIX | (state.wrap ? DT_WORDBREAK : DT_SINGLELINE));
+    }
+    SelectObject(dc, previous);
+}
+
+LRESULT CALLBACK labelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCCREATE:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new LabelState));
+        break;
+    case WM_NCDESTROY: {
+        LabelState* state = &labelState(hwnd);
+        if (state->font)
+            DeleteObject(state->font);
+        delete state;
+        break;
+    }
+    case WM_ERASEBKGND:
+        return 1; // the paint fills it
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd, &paint);
+        paintLabel(hwnd, dc, {0, 0});
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    case WM_NCHITTEST:
+        return HTTRANSPARENT;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+struct LineState {
+    POINT from;
+    POINT to;
+    int color;
+};
+
+LRESULT CALLBACK lineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        const auto* line = reinterpret_cast<LineState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd, &paint);
+        HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(line->color));
+        const HGDIOBJ previous = SelectObject(dc, pen);
+        MoveToEx(dc, line->from.x, line->from.y, nullptr);
+        LineTo(dc, line->to.x, line->to.y); // stops short of its end point
+        SelectObject(dc, previous);
+        DeleteObject(pen);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    if (message == WM_NCDESTROY)
+        delete reinterpret_cast<LineState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCHITTEST)
+        return HTTRANSPARENT;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void registerClasses() {
+    static const bool registered = [] {
+        WNDCLASSEXW label{};
+        label.cbSize = sizeof label;
+        label.lpfnWndProc = labelProc;
+        label.hInstance = GetModuleHandleW(nullptr);
+        label.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        label.lpszClassName = kLabelClass;
+        WNDCLASSEXW line = label;
+        line.lpfnWndProc = lineProc;
+        line.lpszClassName = kLineClass;
+        return RegisterClassExW(&label) != 0 && RegisterClassExW(&line) != 0;
+    }();
+    (void)registered;
+}
+
+bool fontInstalled(const std::wstring& family) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(wanted.lfFaceName, family.c_str(), LF_FACESIZE);
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(
+        screen, &wanted,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+            *reinterpret_cast<bool*>(found) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+void repaint(HWND hwnd) {
+    InvalidateRect(hwnd, nullptr, FALSE);
+    // Labels drawn over this one show it too.
+    for (HWND above = GetWindow(hwnd, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV))
+        if (isLabel(above) && labelState(above).transparent)
+            InvalidateRect(above, nullptr, FALSE);
+}
+
+int scrollValue(HWND bar, int mask) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = mask;
+    GetScrollInfo(bar, SB_CTL, &info);
+    return mask == SIF_POS ? info.nPos : mask == SIF_TRACKPOS ? info.nTrackPos : info.nMax;
+}
+
+} // namespace
+
+Label::Label(Container& parent, Rect rect, const std::string& text)
+    : Control([&] {
+          registerClasses();
+          HWND hwnd = createChild(parent, kLabelClass, L"", 0, toPixels(parent.native(), rect));
+          labelState(hwnd).text = wide(text);
+          return std::make_unique<Native>(hwnd);
+      }()) {}
+
+std::string Label::text() const {
+    return narrow(labelState(native().hwnd).text);
+}
+
+void Label::setText(const std::string& text) {
+    std::wstring value = wide(text);
+    if (value == labelState(native().hwnd).text)
+        return;
+    labelState(native().hwnd).text = std::move(value);
+    repaint(native().hwnd);
+}
+
+void Label::setForeground(Rgb color) {
+    labelState(native().hwnd).color = RGB(color.red, color.green, color.blue);
+    repaint(native().hwnd);
+}
+
+void Label::setTransparent(bool transparent) {
+    labelState(native().hwnd).transparent = transparent;
+    repaint(native().hwnd);
+}
+
+void Label::setFont(const Font& font) {
+    std::wstring face;
+    for (const std::string& family : font.families)
+        if (fontInstalled(wide(family))) {
+            face = wide(family);
+            break;
+        }
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(int(font.pointSize * 100), GetDeviceCaps(screen, LOGPIXELSY), 7200);
+    ReleaseDC(nullptr, screen);
+    LabelState& state = labelState(native().hwnd);
+    if (state.font)
+        DeleteObject(state.font);
+    state.emPixels = -height;
+    state.font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH, face.c_str());
+    repaint(native().hwnd);
+}
+
+void Label::setWordWrap(bool wrap) {
+    labelState(native().hwnd).wrap = wrap;
+    repaint(native().hwnd);
+}
+
+Button::Button(Container& parent, Rect rect, const std::string& caption)
+    : Control(std::make_unique<Native>(createChild(parent, L"BUTTON", wide(caption),
+                                                   WS_TABSTOP | BS_PUSHBUTTON,
+                                                   toPixels(parent.native(), rect)))) {}
+
+std::string Button::caption() const {
+    wchar_t text[256] = {};
+    GetWindowTextW(native().hwnd, text, 256);
+    return narrow(text);
+}
+
+void Button::onClick(std::function<void()> handler) {
+    native().reflected = [handler](UINT message, WPARAM wParam, LPARAM) -> LRESULT {
+        if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
+            handler();
+        return 0;
+    };
+}
+
+// Its controls are placed in the window it stands on, measured from its own corner.
+GroupBox::GroupBox(Container& parent, Rect rect, const std::string& caption)
+    : Container([&] {
+          const RECT pixels = toPixels(parent.native(), rect);
+          auto native = std::make_unique<Native>(
+              createChild(parent, L"BUTTON", wide(caption), BS_GROUPBOX, pixels));
+          native->childParent = parent.native().childParent;
+          native->childOrigin = {pixels.left, pixels.top};
+          return native;
+      }()) {}
+
+Line::Line(Container& parent, Point from, Point to, SystemColor color)
+    : Control([&] {
+          registerClasses();
+          const Native& container = parent.native();
+          const POINT a{container.childOrigin.x + toPixels(from.x),
+                        container.childOrigin.y + toPixels(from.y)};
+          const POINT b{container.childOrigin.x + toPixels(to.x),
+                        container.childOrigin.y + toPixels(to.y)};
+          const auto sign = [](LONG value) { return LONG((value > 0) - (value < 0)); };
+          const POINT last{b.x - sign(b.x - a.x), b.y - sign(b.y - a.y)};
+          const RECT box{std::min(a.x, last.x), std::min(a.y, last.y),
+                         std::max(a.x, last.x) + 1, std::max(a.y, last.y) + 1};
+          HWND hwnd = CreateWindowExW(0, kLineClass, L"", kChild, box.left, box.top,
+                                      box.right - box.left, box.bottom - box.top,
+                                      container.childParent, nullptr, GetModuleHandleW(nullptr),
+                                      nullptr);
+          placeOnTop(hwnd);
+          SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(new LineState{
+                                {a.x - box.left, a.y - box.top},
+                                {b.x - box.left, b.y - box.top},
+                                color == SystemColor::CaptionText ? COLOR_CAPTIONTEXT
+                                                                  : COLOR_WINDOWTEXT}));
+          return std::make_unique<Native>(hwnd);
+      }()) {}
+
+ScrollBar::ScrollBar(Container& parent, Rect rect)
+    : Control(std::make_unique<Native>(createChild(parent, L"SCROLLBAR", L"",
+                                                   WS_TABSTOP | SBS_HORZ,
+                                                   toPixels(parent.native(), rect)))) {
+    HWND bar = native().hwnd;
+    SetScrollRange(bar, SB_CTL, 0, 32767, FALSE);
+    SetScrollPos(bar, SB_CTL, 0, TRUE);
+    // Small and large changes are both one; nothing else reacts to the bar.
+    native().reflected = [bar](UINT message, WPARAM wParam, LPARAM) -> LRESULT {
+        if (message != WM_HSCROLL)
+            return 0;
+        int value = scrollValue(bar, SIF_POS);
+        switch (LOWORD(wParam)) {
+        case SB_LINELEFT:
+        case SB_PAGELEFT:
+            --value;
+            break;
+        case SB_LINERIGHT:
+        case SB_PAGERIGHT:
+            ++value;
+            break;
+        case SB_LEFT:
+            value = 0;
+            break;
+        case SB_RIGHT:
+            value = scrollValue(bar, SIF_RANGE);
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            value = scrollValue(bar, SIF_TRACKPOS);
+            break;
+        default:
+            return 0;
+        }
+        SetScrollPos(bar, SB_CTL, std::clamp(value, 0, scrollValue(bar, SIF_RANGE)), TRUE);
+        return 0;
+    };
+}
+
+int ScrollBar::value() const {
+    return scrollValue(native().hwnd, SIF_POS);
+}
+
+void ScrollBar::setValue(int value) {
+    SetScrollPos(native().hwnd, SB_CTL, value, TRUE); // redraws at once
+}
+
+int ScrollBar::maximum() const {
+    return scrollValue(native().hwnd, SIF_RANGE);
+}
+
+void ScrollBar::setMaximum(int maximum) {
+    SetScrollRange(native().hwnd, SB_CTL, 0, maximum, TRUE);
+}
+
+Menu::Menu(Window& window, const std::string& caption)
+    : Element([&] {
+          HWND hwnd = window.native().hwnd;
+          HMENU bar = GetMenu(hwnd);
+          if (!bar) {
+              bar = CreateMenu();
+              SetMenu(hwnd, bar);
+          }
+          HMENU popup = CreatePopupMenu();
+          AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
+                      wide(caption).c_str());
+          auto native = std::make_unique<Native>(nullptr);
+          native->menu = popup;
+          return native;
+      }()) {}
+
+MenuItem::MenuItem(Menu& menu, const std::string& caption)
+    : Element([&] {
+          static UINT nextId = 1000;
+          auto native = std::make_unique<Native>(nullptr);
+          native->menu = menu.native().menu;
+          native->menuId = nextId++;
+          AppendMenuW(native->menu, MF_STRING, native->menuId, wide(caption).c_str());
+          return native;
+      }()) {}
+
+} // namespace ui

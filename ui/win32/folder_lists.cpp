@@ -1,0 +1,223 @@
+#include "../folder_lists.h"
+#include "native.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ui {
+
+namespace {
+
+constexpr int kIndent = 8;
+
+HWND createList(Container& parent, const wchar_t* kind, DWORD style, Rect rect) {
+    const RECT pixels = toPixels(parent.native(), rect);
+    HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, kind, L"",
+                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | style,
+                                pixels.left, pixels.top, pixels.right - pixels.left,
+                                pixels.bottom - pixels.top, parent.native().childParent, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont()), FALSE);
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return hwnd;
+}
+
+std::wstring rootOf(const std::wstring& path) {
+    return path.size() >= 3 && path[1] == L':' ? path.substr(0, 3) : path.substr(0, 1);
+}
+
+struct FolderRow {
+    std::wstring path;
+    std::wstring name;
+    int depth;
+    bool open;
+};
+
+struct FolderListState {
+    std::vector<FolderRow> rows;
+    std::wstring path;
+    std::function<void()> unavailable;
+};
+
+// Subfolder names, sorted as a user reads them, or false if the folder cannot be read (no
+// medium, no permission, gone).
+bool subfolders(const std::wstring& folder, std::vector<std::wstring>& names) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        const std::wstring name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
+               CSTR_LESS_THAN;
+    });
+    return true;
+}
+
+bool openFolder(HWND list, FolderListState& state, const std::string& utf8) {
+    wchar_t full[MAX_PATH * 4] = {};
+    if (!GetFullPathNameW(wide(utf8).c_str(), DWORD(std::size(full)), full, nullptr))
+        return false;
+    std::wstring folder = full;
+    if (folder.back() != L'\\')
+        folder += L'\\';
+    std::vector<std::wstring> names;
+    if (!subfolders(folder, names))
+        return false;
+
+    std::vector<FolderRow> rows;
+    const std::wstring root = rootOf(folder);
+    rows.push_back({root, root, 0, true});
+    for (std::size_t start = root.size(); start < folder.size();) {
+        const std::size_t end = folder.find(L'\\', start);
+        rows.push_back({folder.substr(0, end), folder.substr(start, end - start),
+                        int(rows.size()), true});
+        start = end + 1;
+    }
+    const int current = int(rows.size()) - 1;
+    for (const std::wstring& name : names)
+        rows.push_back({folder + name, name, current + 1, false});
+
+    state.rows = std::move(rows);
+    state.path = state.rows[std::size_t(current)].path;
+    SendMessageW(list, LB_SETCOUNT, state.rows.size(), 0);
+    SendMessageW(list, LB_SETCURSEL, WPARAM(current), 0);
+    InvalidateRect(list, nullptr, TRUE);
+    return true;
+}
+
+// A folder drawn with lines and a fill: an open one has its flap folded down.
+void drawFolder(HDC dc, int left, int top, int size, bool open) {
+    HBRUSH fill = CreateSolidBrush(RGB(240, 200, 80));
+    HPEN outline = CreatePen(PS_SOLID, 1, RGB(128, 96, 0));
+    const HGDIOBJ oldBrush = SelectObject(dc, fill);
+    const HGDIOBJ oldPen = SelectObject(dc, outline);
+    Rectangle(dc, left, top + 2, left + size / 2, top + 4);
+    Rectangle(dc, left, top + 3, left + size, top + size - 1);
+    if (open) {
+        const POINT flap[] = {{left + 2, top + size / 2},
+                              {left + size + 1, top + size / 2},
+                              {left + size - 1, top + size - 1},
+                              {left, top + size - 1}};
+        Polygon(dc, flap, 4);
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(fill);
+    DeleteObject(outline);
+}
+
+LRESULT drawRow(const FolderListState& state, const DRAWITEMSTRUCT& item) {
+    if (item.itemID == UINT(-1) || item.itemID >= state.rows.size())
+        return TRUE;
+    const FolderRow& row = state.rows[item.itemID];
+    const bool selected = item.itemState & ODS_SELECTED;
+    FillRect(item.hDC, &item.rcItem,
+             GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const int height = item.rcItem.bottom - item.rcItem.top;
+    const int left = item.rcItem.left + 2 + row.depth * kIndent;
+    drawFolder(item.hDC, left, item.rcItem.top + 1, height - 2, row.open);
+    RECT text = item.rcItem;
+    text.left = left + height + 2;
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    DrawTextW(item.hDC, row.name.c_str(), int(row.name.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (item.itemState & ODS_FOCUS)
+        DrawFocusRect(item.hDC, &item.rcItem);
+    return TRUE;
+}
+
+FolderListState& folderState(const DirList& list) {
+    return *static_cast<FolderListState*>(list.native().state.get());
+}
+
+} // namespace
+
+DriveList::DriveList(Container& parent, Rect rect)
+    : Control(std::make_unique<Native>(
+          createList(parent, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL,
+                     {rect.left, rect.top, rect.width, rect.height * 8}))) {
+    HWND combo = native().hwnd;
+    wchar_t drives[512] = {};
+    GetLogicalDriveStringsW(DWORD(std::size(drives)), drives);
+    for (const wchar_t* drive = drives; *drive; drive += lstrlenW(drive) + 1)
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive));
+    wchar_t current[MAX_PATH * 4] = {};
+    GetCurrentDirectoryW(DWORD(std::size(current)), current);
+    selectDriveOf(narrow(current));
+}
+
+std::string DriveList::drive() const {
+    HWND combo = native().hwnd;
+    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    wchar_t text[MAX_PATH] = {};
+    if (index != CB_ERR)
+        SendMessageW(combo, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text));
+    return narrow(text);
+}
+
+void DriveList::selectDriveOf(const std::string& path) {
+    const std::wstring root = rootOf(wide(path));
+    const LRESULT index = SendMessageW(native().hwnd, CB_FINDSTRING, WPARAM(-1),
+                                       reinterpret_cast<LPARAM>(root.c_str()));
+    if (index != CB_ERR)
+        SendMessageW(native().hwnd, CB_SETCURSEL, WPARAM(index), 0);
+}
+
+void DriveList::onChange(std::function<void()> handler) {
+    native().reflected = [handler](UINT message, WPARAM wParam, LPARAM) -> LRESULT {
+        if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELCHANGE)
+            handler();
+        return 0;
+    };
+}
+
+DirList::DirList(Container& parent, Rect rect)
+    : Control(std::make_unique<Native>(
+          createList(parent, L"LISTBOX",
+                     LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                         WS_VSCROLL,
+                     rect))) {
+    auto state = std::make_shared<FolderListState>();
+    native().state = state;
+    HWND list = native().hwnd;
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, toPixels(240));
+    native().reflected = [list, state](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_DRAWITEM)
+            return drawRow(*state, *reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        if (message == WM_COMMAND && HIWORD(wParam) == LBN_DBLCLK) {
+            const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
+            if (index < 0 || std::size_t(index) >= state->rows.size())
+                return 0;
+            const std::string target = narrow(state->rows[std::size_t(index)].path);
+            if (!openFolder(list, *state, target) && state->unavailable)
+                state->unavailable();
+        }
+        return 0;
+    };
+    wchar_t current[MAX_PATH * 4] = {};
+    GetCurrentDirectoryW(DWORD(std::size(current)), current);
+    if (!openFolder(list, *state, narrow(current)))
+        openFolder(list, *state, narrow(rootOf(current)));
+}
+
+std::string DirList::path() const {
+    return narrow(folderState(*this).path);
+}
+
+bool DirList::setPath(const std::string& path) {
+    return openFolder(native().hwnd, folderState(*this), path);
+}
+
+void DirList::onUnavailable(std::function<void()> handler) {
+    folderState(*this).unavailable = std::move(handler);
+}
+
+} // namespace ui

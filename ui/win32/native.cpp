@@ -1,0 +1,112 @@
+#include "native.h"
+
+namespace ui {
+
+namespace {
+const wchar_t* const kNativeProperty = L"MarlinthNative";
+
+int screenDpi() {
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int value = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        return value;
+    }();
+    return dpi;
+}
+} // namespace
+
+Native::Native(HWND window) : hwnd(window), childParent(window) {
+    if (hwnd)
+        SetPropW(hwnd, kNativeProperty, this);
+}
+
+Native::~Native() {
+    if (hwnd && IsWindow(hwnd)) {
+        RemovePropW(hwnd, kNativeProperty);
+        DestroyWindow(hwnd);
+    }
+    // Menus go with the window that holds them.
+}
+
+Native* nativeOf(HWND hwnd) {
+    return static_cast<Native*>(GetPropW(hwnd, kNativeProperty));
+}
+
+// Twips become pixels here and nowhere else, at the screen's DPI: 15 twips a pixel at 96.
+int toPixels(int twips) {
+    return MulDiv(twips, screenDpi(), 1440);
+}
+
+RECT toPixels(const Native& parent, Rect twips) {
+    const int left = parent.childOrigin.x + toPixels(twips.left);
+    const int top = parent.childOrigin.y + toPixels(twips.top);
+    return {left, top, left + toPixels(twips.width), top + toPixels(twips.height)};
+}
+
+std::wstring wide(const std::string& utf8) {
+    if (utf8.empty())
+        return {};
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring result(std::size_t(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), result.data(), length);
+    return result;
+}
+
+std::string narrow(const std::wstring& text) {
+    if (text.empty())
+        return {};
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string result(std::size_t(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), result.data(), length, nullptr,
+                        nullptr);
+    return result;
+}
+
+HFONT defaultFont() {
+    static const HFONT font = [] {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    }();
+    return font;
+}
+
+// No button is a default button: Enter presses the focused button and nothing else, and Esc
+// does nothing. Tab and the arrow keys move as in a dialog.
+bool translateDialogKeys(MSG& message) {
+    HWND top = GetAncestor(message.hwnd, GA_ROOT);
+    if (!top || !nativeOf(top))
+        return false;
+    if (message.message == WM_KEYDOWN || message.message == WM_CHAR) {
+        const WPARAM key = message.wParam;
+        const bool enter = message.message == WM_KEYDOWN ? key == VK_RETURN : key == L'\r';
+        const bool escape = message.message == WM_KEYDOWN ? key == VK_ESCAPE : key == 27;
+        if (enter || escape) {
+            wchar_t kind[16] = {};
+            GetClassNameW(GetFocus(), kind, 16);
+            if (enter && message.message == WM_KEYDOWN && lstrcmpiW(kind, L"Button") == 0)
+                SendMessageW(GetFocus(), BM_CLICK, 0, 0);
+            return true;
+        }
+    }
+    return IsDialogMessageW(top, &message) != FALSE;
+}
+
+Element::Element(std::unique_ptr<Native> native) : native_(std::move(native)) {
+    native_->setOwner(this);
+}
+
+Element::~Element() = default;
+
+void Control::setFocus() {
+    SetFocus(native().hwnd);
+}
+
+bool Control::isEnabled() const {
+    return IsWindowEnabled(native().hwnd) != FALSE;
+}
+
+} // namespace ui

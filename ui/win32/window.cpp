@@ -1,0 +1,153 @@
+#include "../window.h"
+#include "native.h"
+
+#include <vector>
+
+namespace ui {
+
+namespace {
+
+const wchar_t* const kWindowClass = L"MarlinthWindow";
+
+LRESULT reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    Native* native = control ? nativeOf(control) : nullptr;
+    return native && native->reflected ? native->reflected(message, wParam, lParam) : 0;
+}
+
+LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        return reflect(reinterpret_cast<HWND>(lParam), message, wParam, lParam);
+    case WM_HSCROLL:
+        return reflect(reinterpret_cast<HWND>(lParam), message, wParam, lParam);
+    case WM_DRAWITEM:
+        return reflect(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem, message, wParam,
+                       lParam);
+    case WM_CLOSE:
+        if (Native* native = nativeOf(hwnd)) {
+            if (native->onClose)
+                native->onClose();
+            native->closed = true;
+            ShowWindow(hwnd, SW_HIDE);
+        }
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+void registerClass() {
+    static const bool registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = windowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kWindowClass;
+        return RegisterClassExW(&windowClass) != 0;
+    }();
+    (void)registered;
+}
+
+// No WS_CLIPCHILDREN: a group box paints no inside of its own and relies on the window's.
+constexpr DWORD kMainStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
+constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+// A dialog frame carries no icon of its own.
+constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME;
+
+std::unique_ptr<Native> makeWindow(WindowStyle style, const std::string& caption, Size client) {
+    registerClass();
+    const bool main = style == WindowStyle::Main;
+    HWND hwnd = CreateWindowExW(main ? 0 : kDialogExStyle, kWindowClass, wide(caption).c_str(),
+                                main ? kMainStyle : kDialogStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    auto native = std::make_unique<Native>(hwnd);
+    native->client = {toPixels(client.width), toPixels(client.height)};
+    return native;
+}
+
+// Sizes the window so that its client area, below any menu bar, has the given size.
+void fitClientArea(HWND hwnd, SIZE client) {
+    RECT rect{0, 0, client.cx, client.cy};
+    AdjustWindowRectEx(&rect, DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)), GetMenu(hwnd) != nullptr,
+                       DWORD(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    SetWindowPos(hwnd, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+Window::Window(WindowStyle style, const std::string& caption, Size clientTwips)
+    : Container(makeWindow(style, caption, clientTwips)) {}
+
+void Window::useApplicationIcon() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
+        const int size = GetSystemMetrics(metric);
+        auto* icon = static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_SHARED));
+        SendMessageW(native().hwnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
+void Window::onCloseRequest(std::function<void()> handler) {
+    native().onClose = std::move(handler);
+}
+
+// Tab follows the order of the controls among their siblings.
+void Window::setTabOrder(const std::vector<Control*>& controls) {
+    for (std::size_t i = 1; i < controls.size(); ++i)
+        SetWindowPos(controls[i]->native().hwnd, controls[i - 1]->native().hwnd, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Window::show() {
+    fitClientArea(native().hwnd, native().client);
+    HWND focus = GetFocus();
+    ShowWindow(native().hwnd, SW_SHOWNORMAL);
+    UpdateWindow(native().hwnd);
+    if (focus && IsChild(native().hwnd, focus))
+        SetFocus(focus); // showing activates the window, which would move the focus
+}
+
+void Window::showModal() {
+    HWND hwnd = native().hwnd;
+    // Every other window of the program takes no input until this one closes.
+    std::vector<HWND> disabled;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND other, LPARAM list) -> BOOL {
+            if (IsWindowVisible(other) && IsWindowEnabled(other)) {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(other);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&disabled));
+    for (HWND other : disabled)
+        EnableWindow(other, FALSE);
+
+    native().closed = false;
+    show();
+    MSG message;
+    while (!native().closed && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!translateDialogKeys(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (!native().closed)
+        PostQuitMessage(int(message.wParam)); // the loop ended on WM_QUIT: pass it on
+    for (HWND other : disabled)
+        EnableWindow(other, TRUE);
+    ShowWindow(hwnd, SW_HIDE);
+}
+
+void Window::close() {
+    native().closed = true;
+    ShowWindow(native().hwnd, SW_HIDE);
+}
+
+} // namespace ui
