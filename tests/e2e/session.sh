@@ -46,15 +46,29 @@ start_program() {
     MENU_HEIGHT=$(($(window_height "$MAIN") - 332))
 }
 
+# Visible windows whose name matches the pattern, by the name a window manager shows (read in a
+# UTF-8 locale): xdotool's own --name search misses Chinese names set as compound text.
+matching_windows() {
+    local id
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        [[ $(LC_ALL=C.UTF-8 xdotool getwindowname "$id" 2>/dev/null) =~ $1 ]] && echo "$id"
+    done
+    return 0
+}
+
 # Prints the id of the first visible window whose name matches, waiting up to $2 seconds.
 wait_window() {
-    local id
-    id=$(timeout "$2" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && echo "$id"
+    local deadline=$((SECONDS + $2)) id
+    while [ "$SECONDS" -le "$deadline" ]; do
+        id=$(matching_windows "$1" | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
 }
 
 window_count() {
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l
+    matching_windows "$1" | wc -l
 }
 
 window_width() { xwininfo -id "$1" | awk '/Width:/ {print $2}'; }

@@ -93,8 +93,8 @@ void paintLabel(HWND hwnd, HDC dc, POINT origin) {
             RECT theirs, overlap;
             GetWindowRect(below, &theirs);
             if (isLabel(below) && IntersectRect(&overlap, &mine, &theirs))
-                paintLabel(below, dc, {origin.x + mine.left - theirs.left,
-                                       origin.y + mine.top - theirs.top});
+                paintLabel(below, dc,
+                           {origin.x + mine.left - theirs.left, origin.y + mine.top - theirs.top});
         }
     } else {
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
@@ -151,6 +151,10 @@ struct LineState {
 };
 
 LRESULT CALLBACK lineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) // the line's ends come with its creation, before any paint
+        SetWindowLongPtrW(
+            hwnd, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     if (message == WM_PAINT) {
         const auto* line = reinterpret_cast<LineState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         PAINTSTRUCT paint;
@@ -317,25 +321,22 @@ Line::Line(Container& parent, Point from, Point to, SystemColor color)
                         container.childOrigin.y + toPixels(to.y)};
           const auto sign = [](LONG value) { return LONG((value > 0) - (value < 0)); };
           const POINT last{b.x - sign(b.x - a.x), b.y - sign(b.y - a.y)};
-          const RECT box{std::min(a.x, last.x), std::min(a.y, last.y),
-                         std::max(a.x, last.x) + 1, std::max(a.y, last.y) + 1};
-          HWND hwnd = CreateWindowExW(0, kLineClass, L"", kChild, box.left, box.top,
-                                      box.right - box.left, box.bottom - box.top,
-                                      container.childParent, nullptr, GetModuleHandleW(nullptr),
-                                      nullptr);
+          const RECT box{std::min(a.x, last.x), std::min(a.y, last.y), std::max(a.x, last.x) + 1,
+                         std::max(a.y, last.y) + 1};
+          auto* state = new LineState{{a.x - box.left, a.y - box.top},
+                                      {b.x - box.left, b.y - box.top},
+                                      color == SystemColor::CaptionText ? COLOR_CAPTIONTEXT
+                                                                        : COLOR_WINDOWTEXT};
+          HWND hwnd =
+              CreateWindowExW(0, kLineClass, L"", kChild, box.left, box.top, box.right - box.left,
+                              box.bottom - box.top, container.childParent, nullptr,
+                              GetModuleHandleW(nullptr), state);
           placeOnTop(hwnd);
-          SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(new LineState{
-                                {a.x - box.left, a.y - box.top},
-                                {b.x - box.left, b.y - box.top},
-                                color == SystemColor::CaptionText ? COLOR_CAPTIONTEXT
-                                                                  : COLOR_WINDOWTEXT}));
           return std::make_unique<Native>(hwnd);
       }()) {}
 
 ScrollBar::ScrollBar(Container& parent, Rect rect)
-    : Control(std::make_unique<Native>(createChild(parent, L"SCROLLBAR", L"",
-                                                   WS_TABSTOP | SBS_HORZ,
+    : Control(std::make_unique<Native>(createChild(parent, L"SCROLLBAR", L"", WS_TABSTOP | SBS_HORZ,
                                                    toPixels(parent.native(), rect)))) {
     HWND bar = native().hwnd;
     SetScrollRange(bar, SB_CTL, 0, 32767, FALSE);
@@ -376,8 +377,20 @@ int ScrollBar::value() const {
     return scrollValue(native().hwnd, SIF_POS);
 }
 
+// Redraws at once, as SetScrollPos would, but only when the thumb moves: most steps of a run
+// move it by less than a pixel, and drawing is most of what a step costs.
 void ScrollBar::setValue(int value) {
-    SetScrollPos(native().hwnd, SB_CTL, value, TRUE); // redraws at once
+    HWND bar = native().hwnd;
+    const auto thumb = [bar] {
+        SCROLLBARINFO info{};
+        info.cbSize = sizeof info;
+        GetScrollBarInfo(bar, OBJID_CLIENT, &info);
+        return info.xyThumbTop;
+    };
+    const int before = thumb();
+    SetScrollPos(bar, SB_CTL, value, FALSE);
+    if (thumb() != before)
+        RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 int ScrollBar::maximum() const {

@@ -12,11 +12,10 @@ constexpr int kIndent = 8;
 
 HWND createList(Container& parent, const wchar_t* kind, DWORD style, Rect rect) {
     const RECT pixels = toPixels(parent.native(), rect);
-    HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, kind, L"",
-                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | style,
-                                pixels.left, pixels.top, pixels.right - pixels.left,
-                                pixels.bottom - pixels.top, parent.native().childParent, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd = CreateWindowExW(
+        WS_EX_CLIENTEDGE, kind, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | style,
+        pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
+        parent.native().childParent, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont()), FALSE);
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return hwnd;
@@ -76,8 +75,8 @@ bool openFolder(HWND list, FolderListState& state, const std::string& utf8) {
     rows.push_back({root, root, 0, true});
     for (std::size_t start = root.size(); start < folder.size();) {
         const std::size_t end = folder.find(L'\\', start);
-        rows.push_back({folder.substr(0, end), folder.substr(start, end - start),
-                        int(rows.size()), true});
+        rows.push_back(
+            {folder.substr(0, end), folder.substr(start, end - start), int(rows.size()), true});
         start = end + 1;
     }
     const int current = int(rows.size()) - 1;
@@ -118,8 +117,7 @@ LRESULT drawRow(const FolderListState& state, const DRAWITEMSTRUCT& item) {
         return TRUE;
     const FolderRow& row = state.rows[item.itemID];
     const bool selected = item.itemState & ODS_SELECTED;
-    FillRect(item.hDC, &item.rcItem,
-             GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const int height = item.rcItem.bottom - item.rcItem.top;
     const int left = item.rcItem.left + 2 + row.depth * kIndent;
     drawFolder(item.hDC, left, item.rcItem.top + 1, height - 2, row.open);
@@ -180,11 +178,10 @@ void DriveList::onChange(std::function<void()> handler) {
 }
 
 DirList::DirList(Container& parent, Rect rect)
-    : Control(std::make_unique<Native>(
-          createList(parent, L"LISTBOX",
-                     LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
-                         WS_VSCROLL,
-                     rect))) {
+    : Control(std::make_unique<Native>(createList(parent, L"LISTBOX",
+                                                  LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY |
+                                                      LBS_NOINTEGRALHEIGHT | WS_VSCROLL,
+                                                  rect))) {
     auto state = std::make_shared<FolderListState>();
     native().state = state;
     HWND list = native().hwnd;

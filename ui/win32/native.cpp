@@ -16,7 +16,9 @@ int screenDpi() {
 }
 } // namespace
 
-Native::Native(HWND window) : hwnd(window), childParent(window) {
+Native::Native(HWND window)
+    : hwnd(window),
+      childParent(window) {
     if (hwnd)
         SetPropW(hwnd, kNativeProperty, this);
 }
@@ -95,7 +97,8 @@ bool translateDialogKeys(MSG& message) {
     return IsDialogMessageW(top, &message) != FALSE;
 }
 
-Element::Element(std::unique_ptr<Native> native) : native_(std::move(native)) {
+Element::Element(std::unique_ptr<Native> native)
+    : native_(std::move(native)) {
     native_->setOwner(this);
 }
 

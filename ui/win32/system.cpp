@@ -47,8 +47,7 @@ std::string shortDateText(Date date) {
     time.wMonth = WORD(date.month);
     time.wDay = WORD(date.day);
     wchar_t text[128] = {};
-    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, text, 128,
-                    nullptr);
+    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, text, 128, nullptr);
     return narrow(text);
 }
 

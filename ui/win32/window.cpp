@@ -85,7 +85,8 @@ Window::Window(WindowStyle style, const std::string& caption, Size clientTwips)
 
 void Window::useApplicationIcon() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
+    for (const auto& [which, metric] :
+         {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
         const int size = GetSystemMetrics(metric);
         auto* icon = static_cast<HICON>(
             LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_SHARED));
