@@ -23,12 +23,24 @@ trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 & # a window manager draws the caption and icon
+# A window mapped while the manager is still starting can stay unmapped for good.
+for _ in $(seq 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
 
 # A desktop session has a runtime folder; without one Qt would make its own in /tmp.
 runtime=$(mktemp -d)
 XDG_RUNTIME_DIR=$runtime "$program" &
 app=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Marlinth$' | head -n 1)
+# Polled rather than xdotool's --sync, which gives up when a window vanishes mid-search.
+window=
+for _ in $(seq 300); do
+    window=$(xdotool search --onlyvisible --name '^Marlinth$' 2>/dev/null | head -n 1) || true
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+[ -n "$window" ] || { echo "The main window did not appear." >&2; exit 1; }
 sleep 1 # let the first paint and the frame land
 import -window "$window" -frame "$screenshot"
 kill "$app"

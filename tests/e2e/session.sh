@@ -11,7 +11,7 @@ fail() {
 
 need_tools() {
     local tool
-    for tool in Xvfb openbox xdotool xwininfo import compare "$@"; do
+    for tool in Xvfb openbox xdotool xwininfo xprop import compare "$@"; do
         command -v "$tool" >/dev/null ||
             { echo "SKIPPED: $tool is missing (scripts/test.sh installs it)"; exit "$SKIP"; }
     done
@@ -29,12 +29,16 @@ start_display() {
     rm -f "$fd_file"
     openbox >/dev/null 2>&1 &
     OPENBOX_PID=$!
+    # A window mapped while the manager is still starting can stay unmapped for good.
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+    done
     trap 'kill "$OPENBOX_PID" "$XVFB_PID" ${APP_PID:-} 2>/dev/null || true; rm -rf "$RUNTIME_DIR"' EXIT
     # As in a desktop session, a private runtime folder exists.
     RUNTIME_DIR=$(mktemp -d)
     chmod 700 "$RUNTIME_DIR"
     export XDG_RUNTIME_DIR=$RUNTIME_DIR
-    sleep 0.3
 }
 
 # Starts the program (or the given command line) and waits for its main window.
