@@ -177,16 +177,9 @@ LRESULT CALLBACK lineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 void registerClasses() {
     static const bool registered = [] {
-        WNDCLASSEXW label{};
-        label.cbSize = sizeof label;
-        label.lpfnWndProc = labelProc;
-        label.hInstance = GetModuleHandleW(nullptr);
-        label.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        label.lpszClassName = kLabelClass;
-        WNDCLASSEXW line = label;
-        line.lpfnWndProc = lineProc;
-        line.lpszClassName = kLineClass;
-        return RegisterClassExW(&label) != 0 && RegisterClassExW(&line) != 0;
+        registerWindowClass(kLabelClass, labelProc);
+        registerWindowClass(kLineClass, lineProc);
+        return true;
     }();
     (void)registered;
 }

@@ -76,6 +76,17 @@ HFONT defaultFont() {
     return font;
 }
 
+void registerWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
+}
+
 // No button is a default button: Enter presses the focused button and nothing else, and Esc
 // does nothing. Tab and the arrow keys move as in a dialog.
 bool translateDialogKeys(MSG& message) {

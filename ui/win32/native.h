@@ -54,6 +54,9 @@ std::string narrow(const std::wstring& text);
 
 HFONT defaultFont();
 
+// Registers one of the program's own window classes.
+void registerWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr);
+
 // Handles what a dialog does with the keyboard (Tab, arrows) and the program's own Enter and
 // Esc rules; false when the message is left for the window.
 bool translateDialogKeys(MSG& message);
