@@ -219,6 +219,30 @@ int scrollValue(HWND bar, int mask) {
 
 } // namespace
 
+HFONT labelFont(HWND label) {
+    const LabelState& state = labelState(label);
+    return state.font ? state.font : defaultFont();
+}
+
+int labelTextHeight(HWND label) {
+    const LabelState& state = labelState(label);
+    RECT client;
+    GetClientRect(label, &client);
+    HDC dc = GetDC(label);
+    const HGDIOBJ previous = SelectObject(dc, labelFont(label));
+    int height = 0;
+    if (state.wrap && state.emPixels > 0) {
+        height = int(wrapLines(dc, state.text, client.right).size()) * state.emPixels;
+    } else {
+        DrawTextW(dc, state.text.c_str(), int(state.text.size()), &client,
+                  DT_CALCRECT | DT_NOPREFIX | (state.wrap ? DT_WORDBREAK : DT_SINGLELINE));
+        height = client.bottom - client.top;
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(label, dc);
+    return height;
+}
+
 Label::Label(Container& parent, Rect rect, const std::string& text)
     : Control([&] {
           registerClasses();

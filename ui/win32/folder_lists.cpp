@@ -1,4 +1,5 @@
 #include "../folder_lists.h"
+#include "folder_lists_private.h"
 #include "native.h"
 
 #include <algorithm>
@@ -25,18 +26,10 @@ std::wstring rootOf(const std::wstring& path) {
     return path.size() >= 3 && path[1] == L':' ? path.substr(0, 3) : path.substr(0, 1);
 }
 
-struct FolderRow {
-    std::wstring path;
-    std::wstring name;
-    int depth;
-    bool open;
-};
-
-struct FolderListState {
-    std::vector<FolderRow> rows;
-    std::wstring path;
-    std::function<void()> unavailable;
-};
+std::optional<std::vector<std::string>>& drivesOverride() {
+    static std::optional<std::vector<std::string>> drives;
+    return drives;
+}
 
 // Subfolder names, sorted as a user reads them, or false if the folder cannot be read (no
 // medium, no permission, gone).
@@ -59,9 +52,10 @@ bool subfolders(const std::wstring& folder, std::vector<std::wstring>& names) {
     return true;
 }
 
-bool openFolder(HWND list, FolderListState& state, const std::string& utf8) {
+// Takes the path in UTF-16, so that a name with no UTF-8 form (a lone surrogate) still opens.
+bool openFolder(HWND list, FolderListState& state, const std::wstring& path) {
     wchar_t full[MAX_PATH * 4] = {};
-    if (!GetFullPathNameW(wide(utf8).c_str(), DWORD(std::size(full)), full, nullptr))
+    if (!GetFullPathNameW(path.c_str(), DWORD(std::size(full)), full, nullptr))
         return false;
     std::wstring folder = full;
     if (folder.back() != L'\\')
@@ -138,15 +132,27 @@ FolderListState& folderState(const DirList& list) {
 
 } // namespace
 
+void overrideDrives(std::optional<std::vector<std::string>> drives) {
+    drivesOverride() = std::move(drives);
+}
+
 DriveList::DriveList(Container& parent, Rect rect)
     : Control(std::make_unique<Native>(
           createList(parent, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL,
                      {rect.left, rect.top, rect.width, rect.height * 8}))) {
     HWND combo = native().hwnd;
-    wchar_t drives[512] = {};
-    GetLogicalDriveStringsW(DWORD(std::size(drives)), drives);
-    for (const wchar_t* drive = drives; *drive; drive += lstrlenW(drive) + 1)
-        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive));
+    std::vector<std::wstring> drives;
+    if (drivesOverride()) {
+        for (const std::string& drive : *drivesOverride())
+            drives.push_back(wide(drive));
+    } else {
+        wchar_t all[512] = {};
+        GetLogicalDriveStringsW(DWORD(std::size(all)), all);
+        for (const wchar_t* drive = all; *drive; drive += lstrlenW(drive) + 1)
+            drives.emplace_back(drive);
+    }
+    for (const std::wstring& drive : drives)
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.c_str()));
     wchar_t current[MAX_PATH * 4] = {};
     GetCurrentDirectoryW(DWORD(std::size(current)), current);
     selectDriveOf(narrow(current));
@@ -193,7 +199,7 @@ DirList::DirList(Container& parent, Rect rect)
             const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
             if (index < 0 || std::size_t(index) >= state->rows.size())
                 return 0;
-            const std::string target = narrow(state->rows[std::size_t(index)].path);
+            const std::wstring target = state->rows[std::size_t(index)].path;
             if (!openFolder(list, *state, target) && state->unavailable)
                 state->unavailable();
         }
@@ -201,8 +207,8 @@ DirList::DirList(Container& parent, Rect rect)
     };
     wchar_t current[MAX_PATH * 4] = {};
     GetCurrentDirectoryW(DWORD(std::size(current)), current);
-    if (!openFolder(list, *state, narrow(current)))
-        openFolder(list, *state, narrow(rootOf(current)));
+    if (!openFolder(list, *state, current))
+        openFolder(list, *state, rootOf(current));
 }
 
 std::string DirList::path() const {
@@ -210,7 +216,7 @@ std::string DirList::path() const {
 }
 
 bool DirList::setPath(const std::string& path) {
-    return openFolder(native().hwnd, folderState(*this), path);
+    return openFolder(native().hwnd, folderState(*this), wide(path));
 }
 
 void DirList::onUnavailable(std::function<void()> handler) {

@@ -61,4 +61,8 @@ void registerWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH backgrou
 // Esc rules; false when the message is left for the window.
 bool translateDialogKeys(MSG& message);
 
+// What the test driver reads of a label: the font it draws in and the height its text takes.
+HFONT labelFont(HWND label);
+int labelTextHeight(HWND label);
+
 } // namespace ui

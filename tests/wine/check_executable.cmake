@@ -1,0 +1,32 @@
+cmake_minimum_required(VERSION 3.22)
+# The Windows program stands alone: it imports only from DLLs every Windows has, stays small,
+# and reserves a main-thread stack deep enough for thousands of nested checks.
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
+endif()
+
+set(allowed KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL)
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+if(NOT imports)
+    message(FATAL_ERROR "no imports listed for ${PROGRAM}")
+endif()
+foreach(import IN LISTS imports)
+    string(REGEX REPLACE "DLL Name: *" "" dll "${import}")
+    string(STRIP "${dll}" dll)
+    string(TOUPPER "${dll}" dll)
+    if(NOT dll IN_LIST allowed)
+        message(FATAL_ERROR "imports ${dll}, which is not part of every Windows")
+    endif()
+endforeach()
+
+file(SIZE ${PROGRAM} size)
+if(size GREATER 409600)
+    message(FATAL_ERROR "${size} bytes: more than 400 KB")
+endif()
+
+string(REGEX MATCH "SizeOfStackReserve[ \t]+([0-9a-fA-F]+)" reserve "${headers}")
+if(NOT CMAKE_MATCH_1 MATCHES "^0*40000000$")
+    message(FATAL_ERROR "stack reserve is 0x${CMAKE_MATCH_1}, not 1 GiB")
+endif()
+message(STATUS "${size} bytes; imports: ${imports}")

@@ -1,0 +1,36 @@
+# The Windows build's behaviour tests, cross-built and run under Wine: one at a time, on a
+# private virtual X display that a fixture starts before them and stops after them.
+
+# GoogleTest is built here from the sources of Debian's googletest package.
+find_path(GOOGLETEST_SOURCE_DIR googletest/CMakeLists.txt PATHS /usr/src/googletest
+    NO_CMAKE_FIND_ROOT_PATH)
+if(NOT GOOGLETEST_SOURCE_DIR)
+    message(FATAL_ERROR "GoogleTest's sources are missing: install googletest, or set "
+        "GOOGLETEST_SOURCE_DIR")
+endif()
+set(INSTALL_GTEST OFF)
+add_subdirectory(${GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
+
+set(wine_state ${CMAKE_CURRENT_BINARY_DIR}/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_CURRENT_LIST_DIR}/run.sh ${wine_state})
+
+function(wine_discover_tests target prefix)
+    # The program's own runtime and stack: static, and deep enough for thousands of nested
+    # checks.
+    target_link_options(${target} PRIVATE -static -Wl,--stack,1073741824)
+    # Listed when CTest starts rather than at build time, so that building needs no Wine.
+    gtest_discover_tests(${target} TEST_PREFIX "${prefix}" DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 120
+        PROPERTIES FIXTURES_REQUIRED wine RUN_SERIAL TRUE LABELS wine TIMEOUT 900)
+endfunction()
+
+add_test(NAME win32.wine_starts
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/start.sh ${wine_state}
+        $<TARGET_FILE:main_window_test>)
+set_tests_properties(win32.wine_starts PROPERTIES FIXTURES_SETUP wine LABELS wine)
+add_test(NAME win32.wine_stops COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/stop.sh ${wine_state})
+set_tests_properties(win32.wine_stops PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
+
+add_test(NAME win32.executable
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:marlinth> -DOBJDUMP=${CMAKE_OBJDUMP}
+        -P ${CMAKE_CURRENT_LIST_DIR}/check_executable.cmake)

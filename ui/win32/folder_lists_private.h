@@ -1,0 +1,28 @@
+#pragma once
+
+// The folder lists' state, shared with the test driver.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+struct FolderRow {
+    std::wstring path;
+    std::wstring name;
+    int depth;
+    bool open;
+};
+
+struct FolderListState {
+    std::vector<FolderRow> rows;
+    std::wstring path;
+    std::function<void()> unavailable;
+};
+
+// Tests stand in their own drives (which may not exist); nullopt returns to the real ones.
+void overrideDrives(std::optional<std::vector<std::string>> drives);
+
+} // namespace ui
