@@ -35,6 +35,8 @@ public:
     // For top-level windows.
     std::function<void()> onClose;
     bool closed = false;
+    // The control that held the focus when the window last lost the activation.
+    HWND focus = nullptr;
     SIZE client{0, 0};
     // What a control keeps beside its window (a list's rows).
     std::shared_ptr<void> state;

@@ -14,13 +14,13 @@ namespace ui::testing {
 namespace {
 
 // Messages to the driver's own window.
-constexpr UINT kRunAction = WM_APP + 1;    // lParam: a heap std::function to run once
-constexpr UINT kInputMarker = WM_APP + 2;  // wParam: the input's number; lParam: bounces left
-constexpr UINT kModalShown = WM_APP + 3;   // wParam: the window
+constexpr UINT kRunAction = WM_APP + 1;   // lParam: a heap std::function to run once
+constexpr UINT kInputMarker = WM_APP + 2; // wParam: the input's number
+constexpr UINT kModalShown = WM_APP + 3;  // wParam: the window
 
 // Input is posted as the system would queue it, followed by a marker. The marker goes round
-// the queue once more when it comes up, so that what the input posted in turn (the characters
-// TranslateMessage makes of keys, the commands a menu posts) is handled before it.
+// the queue again while other messages wait in it, so that what the input posted in turn (the
+// characters TranslateMessage makes of keys, the keys a menu posts itself) is handled first.
 //
 // A key can open a menu, whose loop waits for the next key inside the call that delivered
 // this one. Keys the test sends are therefore delivered on a fiber of their own: when the
@@ -69,11 +69,26 @@ bool inMenuLoop() {
     return GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE);
 }
 
+// Whether posted messages other than markers wait in the queue; all the driver's input is
+// posted. Timers do not count: they come round again and again (a focused scroll bar blinks
+// by one).
+bool othersQueued() {
+    constexpr UINT kSystemTimer = 0x0118;
+    MSG message;
+    UINT from = 0;
+    for (const UINT skipped : {UINT(WM_TIMER), kSystemTimer, kInputMarker}) {
+        if (PeekMessageW(&message, nullptr, from, skipped - 1, PM_NOREMOVE | PM_QS_POSTMESSAGE))
+            return true;
+        from = skipped + 1;
+    }
+    return PeekMessageW(&message, nullptr, from, UINT(-1), PM_NOREMOVE | PM_QS_POSTMESSAGE);
+}
+
 // The marker of input `number` has come up, in an ordinary loop or in a menu's.
-void markerArrived(unsigned number, int bounces) {
+void markerArrived(unsigned number) {
     Driver& d = driver();
-    if (bounces > 0) {
-        PostMessageW(d.window, kInputMarker, number, bounces - 1);
+    if (othersQueued()) {
+        PostMessageW(d.window, kInputMarker, number, 0);
         return;
     }
     d.handled = std::max(d.handled, number);
@@ -97,7 +112,7 @@ void postInput(const std::vector<MSG>& input) {
     Driver& d = driver();
     for (const MSG& message : input)
         PostMessageW(message.hwnd, message.message, message.wParam, message.lParam);
-    PostMessageW(d.window, kInputMarker, ++d.posted, 1);
+    PostMessageW(d.window, kInputMarker, ++d.posted, 0);
 }
 
 // Posts the input and returns once it has been handled, with all it started.
@@ -139,7 +154,7 @@ LRESULT CALLBACK driverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
     case kInputMarker:
-        markerArrived(unsigned(wParam), int(lParam));
+        markerArrived(unsigned(wParam));
         return 0;
     case kModalShown: {
         HWND shown = reinterpret_cast<HWND>(wParam);
@@ -166,9 +181,8 @@ LRESULT CALLBACK driverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 // A menu's loop hands each message it takes to this hook first.
 LRESULT CALLBACK messageFilter(int code, WPARAM wParam, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
-    if (code == MSGF_MENU && message->hwnd == driver().window &&
-        message->message == kInputMarker) {
-        markerArrived(unsigned(message->wParam), int(message->lParam));
+    if (code == MSGF_MENU && message->hwnd == driver().window && message->message == kInputMarker) {
+        markerArrived(unsigned(message->wParam));
         return TRUE;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -378,7 +392,8 @@ void pressKey(Window& window, Key key) {
 void pressAccessKey(Window& window, char letter) {
     HWND hwnd = window.native().hwnd;
     if (takesInput(hwnd))
-        sendKeys(keyStroke(keyTarget(hwnd), UINT(std::toupper(static_cast<unsigned char>(letter))), true));
+        sendKeys(keyStroke(keyTarget(hwnd), UINT(std::toupper(static_cast<unsigned char>(letter))),
+                           true));
 }
 
 void clickCloseBox(Window& window) {
@@ -592,8 +607,8 @@ std::vector<std::string> drives(const DriveList& list) {
     for (int i = 0; i < count; ++i) {
         std::wstring text(std::size_t(SendMessageW(combo, CB_GETLBTEXTLEN, WPARAM(i), 0)) + 1,
                           L'\0');
-        text.resize(std::size_t(SendMessageW(combo, CB_GETLBTEXT, WPARAM(i),
-                                             reinterpret_cast<LPARAM>(text.data()))));
+        text.resize(std::size_t(
+            SendMessageW(combo, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text.data()))));
         result.push_back(narrow(text));
     }
     return result;

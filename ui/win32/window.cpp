@@ -23,6 +23,20 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_DRAWITEM:
         return reflect(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem, message, wParam,
                        lParam);
+    case WM_ACTIVATE:
+        // As a dialog does: the focus comes back to where it was when a message box or
+        // another window closes.
+        if (Native* native = nativeOf(hwnd)) {
+            HWND focus = GetFocus();
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                if (focus && IsChild(hwnd, focus))
+                    native->focus = focus;
+            } else if (native->focus && IsWindow(native->focus)) {
+                SetFocus(native->focus);
+                return 0;
+            }
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_CLOSE:
         if (Native* native = nativeOf(hwnd)) {
             if (native->onClose)
