@@ -12,7 +12,7 @@ std::function<void(int)>& pauseHandler() {
 
 void deliverPendingMessages() {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(int(message.wParam)); // for the loop that waits for it
             return;

@@ -87,6 +87,8 @@ bool othersQueued() {
 // The marker of input `number` has come up, in an ordinary loop or in a menu's.
 void markerArrived(unsigned number) {
     Driver& d = driver();
+    if (number <= d.handled)
+        return; // a later input's marker has come through: this one is done with too
     if (othersQueued()) {
         PostMessageW(d.window, kInputMarker, number, 0);
         return;
