@@ -106,6 +106,32 @@ TEST(Window, ClientAreaBelowTheMenuBarIs334By332) {
     EXPECT_EQ(size.height, 332);
 }
 
+// Dragged to a screen of twice the DPI, the window keeps its layout in logical pixels: every
+// control placed again, the header's font at the new size.
+TEST(Window, KeepsItsLayoutOnAScreenOfAnotherDpi) {
+    Session session;
+    Form1& form = session.form;
+    if (!ui::testing::moveToScreenOfDpi(form.window, 192))
+        GTEST_SKIP() << "the windowing system scales this back end's windows itself";
+    const ui::Size size = ui::testing::clientSize(form.window);
+    EXPECT_EQ(size.width, 334);
+    EXPECT_EQ(size.height, 332);
+    const std::vector<std::pair<ui::Control*, ui::Rect>> placements = {
+        {&form.Command1, {8, 8, 89, 33}},
+        {&form.Frame1, {8, 152, 305, 137}},
+        {&form.Label3, {24, 192, 265, 17}},
+        {&form.HS, {16, 240, 289, 25}}};
+    for (const auto& [control, expected] : placements) {
+        const ui::Rect actual = ui::testing::pixelRect(*control);
+        EXPECT_EQ(actual.left, expected.left);
+        EXPECT_EQ(actual.top, expected.top);
+        EXPECT_EQ(actual.width, expected.width);
+        EXPECT_EQ(actual.height, expected.height);
+    }
+    EXPECT_GT(ui::testing::textHeight(form.Label1), 19);
+    EXPECT_LE(ui::testing::textHeight(form.Label1), ui::testing::pixelRect(form.Label1).height);
+}
+
 bool isColor(ui::Rgb pixel, ui::Rgb color) {
     return pixel == color;
 }

@@ -38,6 +38,10 @@ bool isHighlighted(const MenuItem& item);
 // Drags the window's border until its client area has this size.
 void resize(Window& window, Size clientSize);
 
+// Moves the window to a screen of this DPI, as dragging it to another monitor would; false
+// where the windowing system scales the program's windows itself.
+bool moveToScreenOfDpi(Window& window, int dpi);
+
 // Where a control sits in its window's client area, in logical pixels.
 Rect pixelRect(const Control& control);
 Size clientSize(const Window& window);

@@ -170,6 +170,10 @@ void resize(Window& window, Size clientSize) {
     QCoreApplication::processEvents();
 }
 
+bool moveToScreenOfDpi(Window&, int) {
+    return false; // Qt lays out in logical pixels and scales them for each screen
+}
+
 Rect pixelRect(const Control& control) {
     const QWidget* widget = widgetOf(control);
     const QWidget* window = widget->window();

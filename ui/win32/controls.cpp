@@ -3,6 +3,7 @@
 #include "native.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace ui {
@@ -18,15 +19,27 @@ void placeOnTop(HWND hwnd) {
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-HWND createChild(Container& parent, const wchar_t* kind, const std::wstring& text, DWORD style,
-                 const RECT& rect) {
+// A child window in the container, placed at its twips and given the message font of its
+// window's DPI; `then` does what else the control needs at that DPI.
+std::unique_ptr<Native> createChild(Container& parent, const wchar_t* kind,
+                                    const std::wstring& text, DWORD style, Rect rect,
+                                    std::function<void(Native&)> then = {}, DWORD exStyle = 0) {
     const Native& container = parent.native();
-    HWND hwnd = CreateWindowExW(0, kind, text.c_str(), kChild | style, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top,
+    HWND hwnd = CreateWindowExW(exStyle, kind, text.c_str(), kChild | style, 0, 0, 0, 0,
                                 container.childParent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont()), FALSE);
     placeOnTop(hwnd);
-    return hwnd;
+    auto native = std::make_unique<Native>(hwnd);
+    Native* self = native.get();
+    placeChild(*self, container, [self, &container, rect, then] {
+        const RECT pixels = toPixels(container, rect);
+        SetWindowPos(self->hwnd, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                     pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(self->hwnd, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(defaultFont(self->window->dpi)), TRUE);
+        if (then)
+            then(*self);
+    });
+    return native;
 }
 
 struct LabelState {
@@ -34,7 +47,8 @@ struct LabelState {
     COLORREF color = GetSysColor(COLOR_BTNTEXT);
     bool transparent = false;
     bool wrap = false;
-    HFONT font = nullptr; // owned; null for the window's font
+    std::optional<Font> fontWanted;
+    HFONT font = nullptr; // owned, made from `fontWanted` at the window's DPI
     int emPixels = 0;     // line pitch of `font`
 };
 
@@ -99,7 +113,7 @@ void paintLabel(HWND hwnd, HDC dc, POINT origin) {
     } else {
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     }
-    const HGDIOBJ previous = SelectObject(dc, state.font ? state.font : defaultFont());
+    const HGDIOBJ previous = SelectObject(dc, labelFont(hwnd));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, state.color);
     if (state.wrap && state.emPixels > 0) {
@@ -221,7 +235,7 @@ int scrollValue(HWND bar, int mask) {
 
 HFONT labelFont(HWND label) {
     const LabelState& state = labelState(label);
-    return state.font ? state.font : defaultFont();
+    return state.font ? state.font : defaultFont(nativeOf(label)->window->dpi);
 }
 
 int labelTextHeight(HWND label) {
@@ -243,12 +257,37 @@ int labelTextHeight(HWND label) {
     return height;
 }
 
+namespace {
+
+// The label's font, at its window's DPI; null until one is set.
+void makeLabelFont(Native& label) {
+    LabelState& state = labelState(label.hwnd);
+    if (!state.fontWanted)
+        return;
+    std::wstring face;
+    for (const std::string& family : state.fontWanted->families)
+        if (fontInstalled(wide(family))) {
+            face = wide(family);
+            break;
+        }
+    const int height = -MulDiv(int(state.fontWanted->pointSize * 100), label.window->dpi, 7200);
+    if (state.font)
+        DeleteObject(state.font);
+    state.emPixels = -height;
+    state.font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH, face.c_str());
+    repaint(label.hwnd);
+}
+
+} // namespace
+
 Label::Label(Container& parent, Rect rect, const std::string& text)
     : Control([&] {
           registerClasses();
-          HWND hwnd = createChild(parent, kLabelClass, L"", 0, toPixels(parent.native(), rect));
-          labelState(hwnd).text = wide(text);
-          return std::make_unique<Native>(hwnd);
+          auto native = createChild(parent, kLabelClass, L"", 0, rect, makeLabelFont);
+          labelState(native->hwnd).text = wide(text);
+          return native;
       }()) {}
 
 std::string Label::text() const {
@@ -274,23 +313,8 @@ void Label::setTransparent(bool transparent) {
 }
 
 void Label::setFont(const Font& font) {
-    std::wstring face;
-    for (const std::string& family : font.families)
-        if (fontInstalled(wide(family))) {
-            face = wide(family);
-            break;
-        }
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(int(font.pointSize * 100), GetDeviceCaps(screen, LOGPIXELSY), 7200);
-    ReleaseDC(nullptr, screen);
-    LabelState& state = labelState(native().hwnd);
-    if (state.font)
-        DeleteObject(state.font);
-    state.emPixels = -height;
-    state.font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH, face.c_str());
-    repaint(native().hwnd);
+    labelState(native().hwnd).fontWanted = font;
+    makeLabelFont(native());
 }
 
 void Label::setWordWrap(bool wrap) {
@@ -299,9 +323,7 @@ void Label::setWordWrap(bool wrap) {
 }
 
 Button::Button(Container& parent, Rect rect, const std::string& caption)
-    : Control(std::make_unique<Native>(createChild(parent, L"BUTTON", wide(caption),
-                                                   WS_TABSTOP | BS_PUSHBUTTON,
-                                                   toPixels(parent.native(), rect)))) {}
+    : Control(createChild(parent, L"BUTTON", wide(caption), WS_TABSTOP | BS_PUSHBUTTON, rect)) {}
 
 std::string Button::caption() const {
     wchar_t text[256] = {};
@@ -320,11 +342,13 @@ void Button::onClick(std::function<void()> handler) {
 // Its controls are placed in the window it stands on, measured from its own corner.
 GroupBox::GroupBox(Container& parent, Rect rect, const std::string& caption)
     : Container([&] {
-          const RECT pixels = toPixels(parent.native(), rect);
-          auto native = std::make_unique<Native>(
-              createChild(parent, L"BUTTON", wide(caption), BS_GROUPBOX, pixels));
-          native->childParent = parent.native().childParent;
-          native->childOrigin = {pixels.left, pixels.top};
+          const Native& container = parent.native();
+          auto native = createChild(parent, L"BUTTON", wide(caption), BS_GROUPBOX, rect,
+                                    [&container, rect](Native& self) {
+                                        const RECT pixels = toPixels(container, rect);
+                                        self.childOrigin = {pixels.left, pixels.top};
+                                    });
+          native->childParent = container.childParent;
           return native;
       }()) {}
 
@@ -332,29 +356,33 @@ Line::Line(Container& parent, Point from, Point to, SystemColor color)
     : Control([&] {
           registerClasses();
           const Native& container = parent.native();
-          const POINT a{container.childOrigin.x + toPixels(from.x),
-                        container.childOrigin.y + toPixels(from.y)};
-          const POINT b{container.childOrigin.x + toPixels(to.x),
-                        container.childOrigin.y + toPixels(to.y)};
-          const auto sign = [](LONG value) { return LONG((value > 0) - (value < 0)); };
-          const POINT last{b.x - sign(b.x - a.x), b.y - sign(b.y - a.y)};
-          const RECT box{std::min(a.x, last.x), std::min(a.y, last.y), std::max(a.x, last.x) + 1,
-                         std::max(a.y, last.y) + 1};
-          auto* state = new LineState{{a.x - box.left, a.y - box.top},
-                                      {b.x - box.left, b.y - box.top},
-                                      color == SystemColor::CaptionText ? COLOR_CAPTIONTEXT
-                                                                        : COLOR_WINDOWTEXT};
-          HWND hwnd =
-              CreateWindowExW(0, kLineClass, L"", kChild, box.left, box.top, box.right - box.left,
-                              box.bottom - box.top, container.childParent, nullptr,
-                              GetModuleHandleW(nullptr), state);
+          auto* state = new LineState{
+              {}, {}, color == SystemColor::CaptionText ? COLOR_CAPTIONTEXT : COLOR_WINDOWTEXT};
+          HWND hwnd = CreateWindowExW(0, kLineClass, L"", kChild, 0, 0, 0, 0, container.childParent,
+                                      nullptr, GetModuleHandleW(nullptr), state);
           placeOnTop(hwnd);
-          return std::make_unique<Native>(hwnd);
+          auto native = std::make_unique<Native>(hwnd);
+          Native* self = native.get();
+          placeChild(*self, container, [self, &container, from, to, state] {
+              const POINT a{container.childOrigin.x + toPixels(container, from.x),
+                            container.childOrigin.y + toPixels(container, from.y)};
+              const POINT b{container.childOrigin.x + toPixels(container, to.x),
+                            container.childOrigin.y + toPixels(container, to.y)};
+              const auto sign = [](LONG value) { return LONG((value > 0) - (value < 0)); };
+              const POINT last{b.x - sign(b.x - a.x), b.y - sign(b.y - a.y)};
+              const RECT box{std::min(a.x, last.x), std::min(a.y, last.y),
+                             std::max(a.x, last.x) + 1, std::max(a.y, last.y) + 1};
+              state->from = {a.x - box.left, a.y - box.top};
+              state->to = {b.x - box.left, b.y - box.top};
+              SetWindowPos(self->hwnd, nullptr, box.left, box.top, box.right - box.left,
+                           box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
+              InvalidateRect(self->hwnd, nullptr, TRUE);
+          });
+          return native;
       }()) {}
 
 ScrollBar::ScrollBar(Container& parent, Rect rect)
-    : Control(std::make_unique<Native>(createChild(parent, L"SCROLLBAR", L"", WS_TABSTOP | SBS_HORZ,
-                                                   toPixels(parent.native(), rect)))) {
+    : Control(createChild(parent, L"SCROLLBAR", L"", WS_TABSTOP | SBS_HORZ, rect)) {
     HWND bar = native().hwnd;
     SetScrollRange(bar, SB_CTL, 0, 32767, FALSE);
     SetScrollPos(bar, SB_CTL, 0, TRUE);

@@ -11,15 +11,27 @@ namespace {
 
 constexpr int kIndent = 8;
 
-HWND createList(Container& parent, const wchar_t* kind, DWORD style, Rect rect) {
-    const RECT pixels = toPixels(parent.native(), rect);
+// A list in the container, placed at its twips and given the message font of its window's DPI;
+// `then` does what else the list needs at that DPI.
+std::unique_ptr<Native> createList(Container& parent, const wchar_t* kind, DWORD style, Rect rect,
+                                   std::function<void(Native&)> then = {}) {
+    const Native& container = parent.native();
     HWND hwnd = CreateWindowExW(
         WS_EX_CLIENTEDGE, kind, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | style,
-        pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
-        parent.native().childParent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont()), FALSE);
+        0, 0, 0, 0, container.childParent, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    return hwnd;
+    auto native = std::make_unique<Native>(hwnd);
+    Native* self = native.get();
+    placeChild(*self, container, [self, &container, rect, then] {
+        SendMessageW(self->hwnd, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(defaultFont(self->window->dpi)), FALSE);
+        if (then)
+            then(*self);
+        const RECT pixels = toPixels(container, rect);
+        SetWindowPos(self->hwnd, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                     pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+    return native;
 }
 
 std::wstring rootOf(const std::wstring& path) {
@@ -137,9 +149,8 @@ void overrideDrives(std::optional<std::vector<std::string>> drives) {
 }
 
 DriveList::DriveList(Container& parent, Rect rect)
-    : Control(std::make_unique<Native>(
-          createList(parent, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL,
-                     {rect.left, rect.top, rect.width, rect.height * 8}))) {
+    : Control(createList(parent, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL,
+                         {rect.left, rect.top, rect.width, rect.height * 8})) {
     HWND combo = native().hwnd;
     std::vector<std::wstring> drives;
     if (drivesOverride()) {
@@ -184,14 +195,15 @@ void DriveList::onChange(std::function<void()> handler) {
 }
 
 DirList::DirList(Container& parent, Rect rect)
-    : Control(std::make_unique<Native>(createList(parent, L"LISTBOX",
-                                                  LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY |
-                                                      LBS_NOINTEGRALHEIGHT | WS_VSCROLL,
-                                                  rect))) {
+    : Control(createList(parent, L"LISTBOX",
+                         LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                             WS_VSCROLL,
+                         rect, [](Native& self) {
+                             SendMessageW(self.hwnd, LB_SETITEMHEIGHT, 0, toPixels(self, 240));
+                         })) {
     auto state = std::make_shared<FolderListState>();
     native().state = state;
     HWND list = native().hwnd;
-    SendMessageW(list, LB_SETITEMHEIGHT, 0, toPixels(240));
     native().reflected = [list, state](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
         if (message == WM_DRAWITEM)
             return drawRow(*state, *reinterpret_cast<DRAWITEMSTRUCT*>(lParam));

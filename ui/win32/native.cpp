@@ -1,11 +1,14 @@
 #include "native.h"
 
+#include <algorithm>
+#include <map>
+
 namespace ui {
 
 namespace {
 const wchar_t* const kNativeProperty = L"MarlinthNative";
 
-int screenDpi() {
+int systemDpi() {
     static const int dpi = [] {
         HDC screen = GetDC(nullptr);
         const int value = GetDeviceCaps(screen, LOGPIXELSY);
@@ -24,6 +27,10 @@ Native::Native(HWND window)
 }
 
 Native::~Native() {
+    if (window != this) {
+        auto& siblings = window->placed;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
     if (hwnd && IsWindow(hwnd)) {
         RemovePropW(hwnd, kNativeProperty);
         DestroyWindow(hwnd);
@@ -35,15 +42,28 @@ Native* nativeOf(HWND hwnd) {
     return static_cast<Native*>(GetPropW(hwnd, kNativeProperty));
 }
 
-// Twips become pixels here and nowhere else, at the screen's DPI: 15 twips a pixel at 96.
-int toPixels(int twips) {
-    return MulDiv(twips, screenDpi(), 1440);
+// Twips become pixels here and nowhere else, at the DPI of the window's screen: 15 twips a
+// pixel at 96.
+int toPixels(const Native& any, int twips) {
+    return MulDiv(twips, any.window->dpi, 1440);
 }
 
 RECT toPixels(const Native& parent, Rect twips) {
-    const int left = parent.childOrigin.x + toPixels(twips.left);
-    const int top = parent.childOrigin.y + toPixels(twips.top);
-    return {left, top, left + toPixels(twips.width), top + toPixels(twips.height)};
+    const int left = parent.childOrigin.x + toPixels(parent, twips.left);
+    const int top = parent.childOrigin.y + toPixels(parent, twips.top);
+    return {left, top, left + toPixels(parent, twips.width), top + toPixels(parent, twips.height)};
+}
+
+void placeChild(Native& child, const Native& parent, std::function<void()> place) {
+    child.window = parent.window;
+    child.place = std::move(place);
+    child.place();
+    child.window->placed.push_back(&child);
+}
+
+void placeAgain(Native& window) {
+    for (Native* child : window.placed)
+        child->place();
 }
 
 std::wstring wide(const std::string& utf8) {
@@ -66,13 +86,16 @@ std::string narrow(const std::wstring& text) {
     return result;
 }
 
-HFONT defaultFont() {
-    static const HFONT font = [] {
+HFONT defaultFont(int dpi) {
+    static std::map<int, HFONT> fonts;
+    HFONT& font = fonts[dpi];
+    if (!font) {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        return CreateFontIndirectW(&metrics.lfMessageFont);
-    }();
+        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi());
+        font = CreateFontIndirectW(&metrics.lfMessageFont);
+    }
     return font;
 }
 

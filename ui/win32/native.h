@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -37,9 +38,17 @@ public:
     bool closed = false;
     // The control that held the focus when the window last lost the activation.
     HWND focus = nullptr;
-    SIZE client{0, 0};
+    SIZE client{0, 0}; // in pixels at `dpi`
+    Size clientTwips;
     // What a control keeps beside its window (a list's rows).
     std::shared_ptr<void> state;
+    // The top-level window's Native (a window's own), whose DPI its twips are converted at.
+    Native* window = this;
+    int dpi = 96; // windows only
+    // Puts the control in place, and sets its fonts and sizes, at its window's DPI: when it is
+    // made, and again when the window moves to a screen of another DPI.
+    std::function<void()> place;
+    std::vector<Native*> placed; // windows only: their controls, in the order they were made
     Element* owner = nullptr;
 
     void setOwner(Element* element) { owner = element; }
@@ -48,13 +57,19 @@ public:
 // The Native of a window created by this back end, or null.
 Native* nativeOf(HWND hwnd);
 
-int toPixels(int twips); // at the screen's DPI
+// Twips to pixels at the DPI of the window that `any` is or stands in.
+int toPixels(const Native& any, int twips);
 RECT toPixels(const Native& parent, Rect twips);
+// Makes `child` one of the controls of `parent`'s window and places it.
+void placeChild(Native& child, const Native& parent, std::function<void()> place);
+// Places every control of the window again, at the window's DPI, in the order they were made.
+void placeAgain(Native& window);
 
 std::wstring wide(const std::string& utf8);
 std::string narrow(const std::wstring& text);
 
-HFONT defaultFont();
+// The system's message font at the given DPI.
+HFONT defaultFont(int dpi);
 
 // Registers one of the program's own window classes.
 void registerWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr);

@@ -297,6 +297,11 @@ void clickAt(HWND target, POINT at, bool twice = false) {
         send(mouseClick(target, at, twice));
 }
 
+// Pixels of the element's window at its DPI, as logical pixels (96 to the inch).
+int logical(const Element& element, int pixels) {
+    return MulDiv(pixels, 96, element.native().window->dpi);
+}
+
 POINT centreOf(const RECT& rect) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
@@ -439,18 +444,28 @@ void resize(Window& window, Size clientSize) {
     send({});
 }
 
+bool moveToScreenOfDpi(Window& window, int dpi) {
+    HWND hwnd = window.native().hwnd;
+    RECT suggested;
+    GetWindowRect(hwnd, &suggested);
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    send({});
+    return true;
+}
+
 Rect pixelRect(const Control& control) {
     HWND hwnd = control.native().hwnd;
     RECT rect;
     GetWindowRect(hwnd, &rect);
     MapWindowPoints(HWND_DESKTOP, GetAncestor(hwnd, GA_ROOT), reinterpret_cast<POINT*>(&rect), 2);
-    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    return {logical(control, rect.left), logical(control, rect.top),
+            logical(control, rect.right - rect.left), logical(control, rect.bottom - rect.top)};
 }
 
 Size clientSize(const Window& window) {
     RECT client;
     GetClientRect(window.native().hwnd, &client);
-    return {client.right, client.bottom};
+    return {logical(window, client.right), logical(window, client.bottom)};
 }
 
 std::string fontFamily(const Label& label) {
@@ -465,7 +480,7 @@ std::string fontFamily(const Label& label) {
 }
 
 int textHeight(const Label& label) {
-    return labelTextHeight(label.native().hwnd);
+    return logical(label, labelTextHeight(label.native().hwnd));
 }
 
 Image grab(Window& window) {

@@ -14,8 +14,26 @@ LRESULT reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     return native && native->reflected ? native->reflected(message, wParam, lParam) : 0;
 }
 
+void fitClientArea(const Native& window, const POINT* at = nullptr);
+
+// Moved to a screen of another DPI: every control is placed again, with fonts of that DPI,
+// where the system suggests.
+void changeDpi(Native& window, int dpi, const RECT& suggested) {
+    window.dpi = dpi;
+    window.client = {toPixels(window, window.clientTwips.width),
+                     toPixels(window, window.clientTwips.height)};
+    placeAgain(window);
+    const POINT at{suggested.left, suggested.top};
+    fitClientArea(window, &at);
+    InvalidateRect(window.hwnd, nullptr, TRUE);
+}
+
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_DPICHANGED:
+        if (Native* native = nativeOf(hwnd))
+            changeDpi(*native, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_COMMAND:
         return reflect(reinterpret_cast<HWND>(lParam), message, wParam, lParam);
     case WM_HSCROLL:
@@ -73,17 +91,32 @@ std::unique_ptr<Native> makeWindow(WindowStyle style, const std::string& caption
                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     auto native = std::make_unique<Native>(hwnd);
-    native->client = {toPixels(client.width), toPixels(client.height)};
+    native->dpi = int(GetDpiForWindow(hwnd));
+    native->clientTwips = client;
+    native->client = {toPixels(*native, client.width), toPixels(*native, client.height)};
     return native;
 }
 
-// Sizes the window so that its client area, below any menu bar, has the given size.
-void fitClientArea(HWND hwnd, SIZE client) {
-    RECT rect{0, 0, client.cx, client.cy};
-    AdjustWindowRectEx(&rect, DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)), GetMenu(hwnd) != nullptr,
-                       DWORD(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-    SetWindowPos(hwnd, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+// Sizes the window so that its client area, below any menu bar, has its size at the window's
+// DPI; moves it too when given where. The frame is measured after the first try, in case the
+// menu bar wraps or the frame's metrics differ from the DPI's.
+void fitClientArea(const Native& window, const POINT* at) {
+    HWND hwnd = window.hwnd;
+    RECT rect{0, 0, window.client.cx, window.client.cy};
+    AdjustWindowRectExForDpi(&rect, DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)),
+                             GetMenu(hwnd) != nullptr, DWORD(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)),
+                             UINT(window.dpi));
+    SIZE size{rect.right - rect.left, rect.bottom - rect.top};
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SetWindowPos(hwnd, nullptr, at ? at->x : 0, at ? at->y : 0, size.cx, size.cy,
+                     (at ? 0 : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client;
+        GetClientRect(hwnd, &client);
+        if (client.right == window.client.cx && client.bottom == window.client.cy)
+            break;
+        size.cx += window.client.cx - client.right;
+        size.cy += window.client.cy - client.bottom;
+    }
 }
 
 } // namespace
@@ -114,7 +147,7 @@ void Window::setTabOrder(const std::vector<Control*>& controls) {
 }
 
 void Window::show() {
-    fitClientArea(native().hwnd, native().client);
+    fitClientArea(native());
     HWND focus = GetFocus();
     ShowWindow(native().hwnd, SW_SHOWNORMAL);
     UpdateWindow(native().hwnd);
