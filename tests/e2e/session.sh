@@ -29,9 +29,10 @@ start_display() {
     rm -f "$fd_file"
     openbox >/dev/null 2>&1 &
     OPENBOX_PID=$!
-    # A window mapped while the manager is still starting can stay unmapped for good.
-    for _ in $(seq 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    # A window mapped while the manager is still starting can stay unmapped for good, and
+    # xdotool activates windows only once the manager lists _NET_ACTIVE_WINDOW as supported.
+    for _ in $(seq 200); do
+        xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW' && break
         sleep 0.05
     done
     trap 'kill "$OPENBOX_PID" "$XVFB_PID" ${APP_PID:-} 2>/dev/null || true; rm -rf "$RUNTIME_DIR"' EXIT
