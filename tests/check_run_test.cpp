@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -173,14 +174,14 @@ TEST(CheckRunNesting, TenThousandNestedRunsAllReport) {
     int started = 1;
     int steps = 0;
     std::uintptr_t top = 0;
-    std::uintptr_t deepest = 0;
+    std::uintptr_t deepest = UINTPTR_MAX;
     ui::setPauseHandler([&](int) {
         ++steps;
         const char local = 0;
         const auto here = reinterpret_cast<std::uintptr_t>(&local);
         if (started == 1)
             top = here;
-        deepest = std::min(deepest ? deepest : here, here);
+        deepest = std::min(deepest, here);
         // During the first step of each run the user presses the button again.
         if (started < depth) {
             ++started;

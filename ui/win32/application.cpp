@@ -17,10 +17,7 @@ Application::~Application() = default;
 int Application::run() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!translateDialogKeys(message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        dispatchMessage(message);
     }
     return int(message.wParam);
 }

@@ -12,36 +12,6 @@ namespace {
 
 const wchar_t* const kLabelClass = L"MarlinthLabel";
 const wchar_t* const kLineClass = L"MarlinthLine";
-constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-
-// A control created later lies over the ones before it, whatever Windows' own order.
-void placeOnTop(HWND hwnd) {
-    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-// A child window in the container, placed at its twips and given the message font of its
-// window's DPI; `then` does what else the control needs at that DPI.
-std::unique_ptr<Native> createChild(Container& parent, const wchar_t* kind,
-                                    const std::wstring& text, DWORD style, Rect rect,
-                                    std::function<void(Native&)> then = {}, DWORD exStyle = 0) {
-    const Native& container = parent.native();
-    HWND hwnd = CreateWindowExW(exStyle, kind, text.c_str(), kChild | style, 0, 0, 0, 0,
-                                container.childParent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    placeOnTop(hwnd);
-    auto native = std::make_unique<Native>(hwnd);
-    Native* self = native.get();
-    placeChild(*self, container, [self, &container, rect, then] {
-        const RECT pixels = toPixels(container, rect);
-        SetWindowPos(self->hwnd, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
-                     pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(self->hwnd, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(defaultFont(self->window->dpi)), TRUE);
-        if (then)
-            then(*self);
-    });
-    return native;
-}
-
 struct LabelState {
     std::wstring text;
     COLORREF color = GetSysColor(COLOR_BTNTEXT);
@@ -358,8 +328,9 @@ Line::Line(Container& parent, Point from, Point to, SystemColor color)
           const Native& container = parent.native();
           auto* state = new LineState{
               {}, {}, color == SystemColor::CaptionText ? COLOR_CAPTIONTEXT : COLOR_WINDOWTEXT};
-          HWND hwnd = CreateWindowExW(0, kLineClass, L"", kChild, 0, 0, 0, 0, container.childParent,
-                                      nullptr, GetModuleHandleW(nullptr), state);
+          HWND hwnd =
+              CreateWindowExW(0, kLineClass, L"", kChildStyle, 0, 0, 0, 0, container.childParent,
+                              nullptr, GetModuleHandleW(nullptr), state);
           placeOnTop(hwnd);
           auto native = std::make_unique<Native>(hwnd);
           Native* self = native.get();

@@ -10,29 +10,7 @@ namespace ui {
 namespace {
 
 constexpr int kIndent = 8;
-
-// A list in the container, placed at its twips and given the message font of its window's DPI;
-// `then` does what else the list needs at that DPI.
-std::unique_ptr<Native> createList(Container& parent, const wchar_t* kind, DWORD style, Rect rect,
-                                   std::function<void(Native&)> then = {}) {
-    const Native& container = parent.native();
-    HWND hwnd = CreateWindowExW(
-        WS_EX_CLIENTEDGE, kind, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | style,
-        0, 0, 0, 0, container.childParent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    auto native = std::make_unique<Native>(hwnd);
-    Native* self = native.get();
-    placeChild(*self, container, [self, &container, rect, then] {
-        SendMessageW(self->hwnd, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(defaultFont(self->window->dpi)), FALSE);
-        if (then)
-            then(*self);
-        const RECT pixels = toPixels(container, rect);
-        SetWindowPos(self->hwnd, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
-                     pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    });
-    return native;
-}
+constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL;
 
 std::wstring rootOf(const std::wstring& path) {
     return path.size() >= 3 && path[1] == L':' ? path.substr(0, 3) : path.substr(0, 1);
@@ -149,8 +127,9 @@ void overrideDrives(std::optional<std::vector<std::string>> drives) {
 }
 
 DriveList::DriveList(Container& parent, Rect rect)
-    : Control(createList(parent, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL,
-                         {rect.left, rect.top, rect.width, rect.height * 8})) {
+    : Control(createChild(parent, L"COMBOBOX", L"", kListStyle | CBS_DROPDOWNLIST,
+                          {rect.left, rect.top, rect.width, rect.height * 8}, {},
+                          WS_EX_CLIENTEDGE)) {
     HWND combo = native().hwnd;
     std::vector<std::wstring> drives;
     if (drivesOverride()) {
@@ -195,12 +174,11 @@ void DriveList::onChange(std::function<void()> handler) {
 }
 
 DirList::DirList(Container& parent, Rect rect)
-    : Control(createList(parent, L"LISTBOX",
-                         LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
-                             WS_VSCROLL,
-                         rect, [](Native& self) {
-                             SendMessageW(self.hwnd, LB_SETITEMHEIGHT, 0, toPixels(self, 240));
-                         })) {
+    : Control(createChild(
+          parent, L"LISTBOX", L"",
+          kListStyle | LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, rect,
+          [](Native& self) { SendMessageW(self.hwnd, LB_SETITEMHEIGHT, 0, toPixels(self, 240)); },
+          WS_EX_CLIENTEDGE)) {
     auto state = std::make_shared<FolderListState>();
     native().state = state;
     HWND list = native().hwnd;

@@ -66,6 +66,31 @@ void placeAgain(Native& window) {
         child->place();
 }
 
+void placeOnTop(HWND hwnd) {
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+std::unique_ptr<Native> createChild(Container& parent, const wchar_t* kind,
+                                    const std::wstring& text, DWORD style, Rect rect,
+                                    std::function<void(Native&)> then, DWORD exStyle) {
+    const Native& container = parent.native();
+    HWND hwnd = CreateWindowExW(exStyle, kind, text.c_str(), kChildStyle | style, 0, 0, 0, 0,
+                                container.childParent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    placeOnTop(hwnd);
+    auto native = std::make_unique<Native>(hwnd);
+    Native* self = native.get();
+    placeChild(*self, container, [self, &container, rect, then] {
+        const RECT pixels = toPixels(container, rect);
+        SetWindowPos(self->hwnd, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                     pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(self->hwnd, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(defaultFont(self->window->dpi)), TRUE);
+        if (then)
+            then(*self);
+    });
+    return native;
+}
+
 std::wstring wide(const std::string& utf8) {
     if (utf8.empty())
         return {};
@@ -129,6 +154,13 @@ bool translateDialogKeys(MSG& message) {
         }
     }
     return IsDialogMessageW(top, &message) != FALSE;
+}
+
+void dispatchMessage(MSG& message) {
+    if (!translateDialogKeys(message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 Element::Element(std::unique_ptr<Native> native)

@@ -38,8 +38,7 @@ public:
     bool closed = false;
     // The control that held the focus when the window last lost the activation.
     HWND focus = nullptr;
-    SIZE client{0, 0}; // in pixels at `dpi`
-    Size clientTwips;
+    Size clientTwips; // of a window
     // What a control keeps beside its window (a list's rows).
     std::shared_ptr<void> state;
     // The top-level window's Native (a window's own), whose DPI its twips are converted at.
@@ -65,6 +64,15 @@ void placeChild(Native& child, const Native& parent, std::function<void()> place
 // Places every control of the window again, at the window's DPI, in the order they were made.
 void placeAgain(Native& window);
 
+constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+// A control made later lies over the ones before it, whatever Windows' own order.
+void placeOnTop(HWND hwnd);
+// A child window in the container, placed at its twips and given the message font of its
+// window's DPI; `then` does what else the control needs at that DPI.
+std::unique_ptr<Native> createChild(Container& parent, const wchar_t* kind,
+                                    const std::wstring& text, DWORD style, Rect rect,
+                                    std::function<void(Native&)> then = {}, DWORD exStyle = 0);
+
 std::wstring wide(const std::string& utf8);
 std::string narrow(const std::wstring& text);
 
@@ -77,6 +85,8 @@ void registerWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH backgrou
 // Handles what a dialog does with the keyboard (Tab, arrows) and the program's own Enter and
 // Esc rules; false when the message is left for the window.
 bool translateDialogKeys(MSG& message);
+// What every message loop of the program does with a message it takes.
+void dispatchMessage(MSG& message);
 
 // What the test driver reads of a label: the font it draws in and the height its text takes.
 HFONT labelFont(HWND label);

@@ -17,10 +17,7 @@ void deliverPendingMessages() {
             PostQuitMessage(int(message.wParam)); // for the loop that waits for it
             return;
         }
-        if (!translateDialogKeys(message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        dispatchMessage(message);
     }
 }
 

@@ -54,13 +54,10 @@ bool isForeignDialog(HWND top) {
 // What the program's loops do with a message, and what the system's dialog loop (a message
 // box) does with one for its window.
 void dispatch(MSG& message) {
-    if (translateDialogKeys(message))
-        return;
     HWND top = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     if (top && isForeignDialog(top) && IsDialogMessageW(top, &message))
         return;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    dispatchMessage(message);
 }
 
 bool inMenuLoop() {
@@ -93,7 +90,7 @@ void markerArrived(unsigned number) {
         PostMessageW(d.window, kInputMarker, number, 0);
         return;
     }
-    d.handled = std::max(d.handled, number);
+    d.handled = number;
     if (d.handled == d.posted && d.onInputFiber && inMenuLoop())
         switchTo(d.testFiber); // the menu waits for the test's next key
 }

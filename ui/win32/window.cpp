@@ -20,8 +20,6 @@ void fitClientArea(const Native& window, const POINT* at = nullptr);
 // where the system suggests.
 void changeDpi(Native& window, int dpi, const RECT& suggested) {
     window.dpi = dpi;
-    window.client = {toPixels(window, window.clientTwips.width),
-                     toPixels(window, window.clientTwips.height)};
     placeAgain(window);
     const POINT at{suggested.left, suggested.top};
     fitClientArea(window, &at);
@@ -93,7 +91,6 @@ std::unique_ptr<Native> makeWindow(WindowStyle style, const std::string& caption
     auto native = std::make_unique<Native>(hwnd);
     native->dpi = int(GetDpiForWindow(hwnd));
     native->clientTwips = client;
-    native->client = {toPixels(*native, client.width), toPixels(*native, client.height)};
     return native;
 }
 
@@ -102,7 +99,9 @@ std::unique_ptr<Native> makeWindow(WindowStyle style, const std::string& caption
 // menu bar wraps or the frame's metrics differ from the DPI's.
 void fitClientArea(const Native& window, const POINT* at) {
     HWND hwnd = window.hwnd;
-    RECT rect{0, 0, window.client.cx, window.client.cy};
+    const SIZE client{toPixels(window, window.clientTwips.width),
+                      toPixels(window, window.clientTwips.height)};
+    RECT rect{0, 0, client.cx, client.cy};
     AdjustWindowRectExForDpi(&rect, DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)),
                              GetMenu(hwnd) != nullptr, DWORD(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)),
                              UINT(window.dpi));
@@ -110,12 +109,12 @@ void fitClientArea(const Native& window, const POINT* at) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         SetWindowPos(hwnd, nullptr, at ? at->x : 0, at ? at->y : 0, size.cx, size.cy,
                      (at ? 0 : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT client;
-        GetClientRect(hwnd, &client);
-        if (client.right == window.client.cx && client.bottom == window.client.cy)
+        RECT actual;
+        GetClientRect(hwnd, &actual);
+        if (actual.right == client.cx && actual.bottom == client.cy)
             break;
-        size.cx += window.client.cx - client.right;
-        size.cy += window.client.cy - client.bottom;
+        size.cx += client.cx - actual.right;
+        size.cy += client.cy - actual.bottom;
     }
 }
 
@@ -175,10 +174,7 @@ void Window::showModal() {
     show();
     MSG message;
     while (!native().closed && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!translateDialogKeys(message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        dispatchMessage(message);
     }
     if (!native().closed)
         PostQuitMessage(int(message.wParam)); // the loop ended on WM_QUIT: pass it on
