@@ -3,7 +3,7 @@
 # offscreen, printing their figures. Figures are reported, never judged: the script fails only
 # when a benchmark could not run at all.
 #
-#   bench/run.sh [startup|run|folders]...    (all three when none is named; about 3 minutes)
+#   bench/run.sh [startup|run|folders|pause]...    (all four when none is named; about 4 minutes)
 #
 # Uses $DISPLAY when it is set; otherwise starts a private Xvfb display for the duration.
 set -uo pipefail
@@ -14,12 +14,12 @@ build=$root/build/default
 launches=10 # per program and platform, for start-up
 
 benchmarks=("$@")
-[[ $# -gt 0 ]] || benchmarks=(startup run folders)
+[[ $# -gt 0 ]] || benchmarks=(startup run folders pause)
 for name in "${benchmarks[@]}"; do
     case $name in
-    startup | run | folders) ;;
+    startup | run | folders | pause) ;;
     *)
-        echo "usage: $0 [startup|run|folders]..." >&2
+        echo "usage: $0 [startup|run|folders|pause]..." >&2
         exit 2
         ;;
     esac
@@ -47,7 +47,7 @@ if ! grep -qs '^BUILD_TESTING:BOOL=ON' "$build/CMakeCache.txt"; then
     }
 fi
 targets=(marlinth bench_bare_window bench_startup_probe bench_startup bench_memory_run
-    bench_folders)
+    bench_folders bench_pause)
 if ! cmake --build --preset default --parallel 1 --target "${targets[@]}" \
     >"$scratch/build.log" 2>&1; then
     tail -n 40 "$scratch/build.log" >&2
@@ -147,8 +147,28 @@ benchmark_folders() {
     done
 }
 
+benchmark_pause() {
+    echo
+    echo "pause: the step pause, three seconds of each length; goal: never short"
+    echo "Linux:"
+    "$build/bench/bench_pause" || could_not_run "pause"
+    # Wine's Sleep is exact, so this shows the Windows code's own overhead, not a Windows
+    # timer's ticks: run bench_pause.exe on a real Windows for those.
+    echo "Windows build under Wine:"
+    if cmake --preset windows >"$scratch/windows.log" 2>&1 &&
+        cmake --build --preset windows --parallel 1 --target bench_pause \
+            >>"$scratch/windows.log" 2>&1; then
+        bash "$root/tests/wine/run.sh" "$scratch/wine" "$root/build/windows/bench/bench_pause.exe" \
+            </dev/null || could_not_run "pause under Wine"
+    else
+        tail -n 20 "$scratch/windows.log" >&2
+        could_not_run "pause under Wine"
+    fi
+}
+
 for name in "${benchmarks[@]}"; do
     case $name in
+    pause) benchmark_pause ;;
     startup) benchmark_startup ;;
     run) benchmark_run ;;
     folders) benchmark_folders ;;

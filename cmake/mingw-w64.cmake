@@ -1,10 +1,5 @@
-# Cross-compiles the native Windows build with Debian's mingw-w64 (POSIX threads variant).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the native Windows program for 64-bit Windows with Debian's mingw-w64;
+# mingw-w64-i686.cmake does the same for 32-bit Windows.
+set(MINGW_TARGET x86_64-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-toolchain.cmake)

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Cross-builds the native Windows program (the system's own controls, no Qt) with mingw-w64:
-# one static executable, build/win32/app/marlinth.exe.
+# one static executable for 64-bit Windows and one for 32-bit Windows, from Windows 7 SP1 on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup-debian.sh cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DMARLINTH_UI=win32 \
-    -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-cmake --build build/win32 -j"$(nproc)"
-echo "Windows program: $(pwd)/build/win32/app/marlinth.exe"
+bash scripts/setup-debian.sh cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+for preset in windows windows-x86; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target marlinth -j"$(nproc)"
+done
+echo "Windows program, 64-bit (x64): $(pwd)/build/windows/app/marlinth.exe"
+echo "Windows program, 32-bit (x86): $(pwd)/build/windows-x86/app/marlinth.exe"

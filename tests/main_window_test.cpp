@@ -106,13 +106,9 @@ TEST(Window, ClientAreaBelowTheMenuBarIs334By332) {
     EXPECT_EQ(size.height, 332);
 }
 
-// Dragged to a screen of twice the DPI, the window keeps its layout in logical pixels: every
-// control placed again, the header's font at the new size.
-TEST(Window, KeepsItsLayoutOnAScreenOfAnotherDpi) {
-    Session session;
-    Form1& form = session.form;
-    if (!ui::testing::moveToScreenOfDpi(form.window, 192))
-        GTEST_SKIP() << "the windowing system scales this back end's windows itself";
+// The layout in logical pixels, whatever the DPI it is drawn at: every control in its place, the
+// header's font at the DPI's size.
+void expectLayoutInLogicalPixels(Form1& form) {
     const ui::Size size = ui::testing::clientSize(form.window);
     EXPECT_EQ(size.width, 334);
     EXPECT_EQ(size.height, 332);
@@ -130,6 +126,29 @@ TEST(Window, KeepsItsLayoutOnAScreenOfAnotherDpi) {
     }
     EXPECT_GT(ui::testing::textHeight(form.Label1), 19);
     EXPECT_LE(ui::testing::textHeight(form.Label1), ui::testing::pixelRect(form.Label1).height);
+}
+
+// Dragged to a screen of twice the DPI, the window places every control again.
+TEST(Window, KeepsItsLayoutOnAScreenOfAnotherDpi) {
+    Session session;
+    if (!ui::testing::moveToScreenOfDpi(session.form.window, 192))
+        GTEST_SKIP() << "the windowing system scales this back end's windows itself";
+    expectLayoutInLogicalPixels(session.form);
+}
+
+// A system older than DPI per screen: the window takes the system's one DPI.
+TEST(Window, KeepsItsLayoutAtTheOneDpiOfAnOlderSystem) {
+    struct BackToTheSystemsDpi {
+        ~BackToTheSystemsDpi() { ui::testing::useSystemDpiOnly(0); }
+    } restore;
+    for (const int dpi : {96, 120, 144}) {
+        SCOPED_TRACE(testing::Message() << dpi << " DPI");
+        if (!ui::testing::useSystemDpiOnly(dpi))
+            GTEST_SKIP() << "this back end has no such system";
+        Session session;
+        EXPECT_EQ(ui::testing::dpiOf(session.form.window), dpi);
+        expectLayoutInLogicalPixels(session.form);
+    }
 }
 
 bool isColor(ui::Rgb pixel, ui::Rgb color) {

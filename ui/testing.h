@@ -41,6 +41,12 @@ void resize(Window& window, Size clientSize);
 // Moves the window to a screen of this DPI, as dragging it to another monitor would; false
 // where the windowing system scales the program's windows itself.
 bool moveToScreenOfDpi(Window& window, int dpi);
+// Windows made from now on are laid out as on a system without a DPI per screen (Windows
+// before 10 version 1607) whose one DPI is this; 0 returns to the system's own. False where
+// the back end has no such system.
+bool useSystemDpiOnly(int dpi);
+// The DPI the window is laid out at.
+int dpiOf(const Window& window);
 
 // Where a control sits in its window's client area, in logical pixels.
 Rect pixelRect(const Control& control);

@@ -1,12 +1,15 @@
 cmake_minimum_required(VERSION 3.22)
-# The Windows program stands alone: it imports only from DLLs every Windows has, stays small,
-# and reserves a main-thread stack deep enough for thousands of nested checks.
+# The Windows program stands alone and starts on every Windows from 7 SP1: it imports only
+# from DLLs every Windows has and no function newer than 7 SP1, stays small, asks for a finer
+# timer than the default 15.6 ms ticks, and reserves a main-thread stack deep enough for
+# thousands of nested checks.
+#   cmake -DPROGRAM=<exe> -DOBJDUMP=<objdump> -DSTACK_RESERVE=<bytes> -P check_executable.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
 endif()
 
-set(allowed KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL)
+set(allowed KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL WINMM.DLL)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
 if(NOT imports)
     message(FATAL_ERROR "no imports listed for ${PROGRAM}")
@@ -20,13 +23,54 @@ foreach(import IN LISTS imports)
     endif()
 endforeach()
 
+# Imported functions, as objdump lists them: address, hint, name.
+string(REGEX MATCHALL "\n\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_0-9]+" rows "${headers}")
+set(functions "")
+foreach(row IN LISTS rows)
+    string(REGEX REPLACE ".* " "" name "${row}")
+    list(APPEND functions ${name})
+endforeach()
+# A loader that lacks one of these refuses to start the program ("entry point not found").
+set(newer_than_7
+    # Windows 8 and 8.1
+    GetSystemTimePreciseAsFileTime GetDpiForMonitor SetProcessDpiAwareness CreateFile2
+    GetCurrentThreadStackLimits WaitOnAddress WakeByAddressSingle WakeByAddressAll
+    GetOverlappedResultEx CopyFile2 PrefetchVirtualMemory GetFirmwareType
+    # Windows 10
+    GetDpiForWindow GetDpiForSystem AdjustWindowRectExForDpi GetSystemMetricsForDpi
+    SystemParametersInfoForDpi EnableNonClientDpiScaling SetThreadDpiAwarenessContext
+    SetProcessDpiAwarenessContext GetThreadDpiAwarenessContext GetWindowDpiAwarenessContext
+    AreDpiAwarenessContextsEqual GetAwarenessFromDpiAwarenessContext SetThreadDescription
+    GetThreadDescription VirtualAlloc2 MapViewOfFile3)
+foreach(function IN LISTS newer_than_7)
+    if(function IN_LIST functions)
+        message(FATAL_ERROR "imports ${function}, which Windows 7 SP1 does not have")
+    endif()
+endforeach()
+foreach(function timeBeginPeriod CreateWaitableTimerExW)
+    if(NOT function IN_LIST functions)
+        message(FATAL_ERROR "does not import ${function}: pauses would wait in 15.6 ms ticks")
+    endif()
+endforeach()
+
+string(REGEX MATCH "MajorSubsystemVersion[ \t]+([0-9]+)" major "${headers}")
+set(major ${CMAKE_MATCH_1})
+string(REGEX MATCH "MinorSubsystemVersion[ \t]+([0-9]+)" minor "${headers}")
+set(minor ${CMAKE_MATCH_1})
+if(major STREQUAL "" OR "${major}.${minor}" VERSION_GREATER 6.1)
+    message(FATAL_ERROR "subsystem version ${major}.${minor}: Windows 7 (6.1) would refuse it")
+endif()
+
 file(SIZE ${PROGRAM} size)
 if(size GREATER 409600)
     message(FATAL_ERROR "${size} bytes: more than 400 KB")
 endif()
 
 string(REGEX MATCH "SizeOfStackReserve[ \t]+([0-9a-fA-F]+)" reserve "${headers}")
-if(NOT CMAKE_MATCH_1 MATCHES "^0*40000000$")
-    message(FATAL_ERROR "stack reserve is 0x${CMAKE_MATCH_1}, not 1 GiB")
+math(EXPR reserve "0x${CMAKE_MATCH_1}")
+if(NOT reserve EQUAL STACK_RESERVE)
+    message(FATAL_ERROR "stack reserve is ${reserve} bytes, not ${STACK_RESERVE}")
 endif()
-message(STATUS "${size} bytes; imports: ${imports}")
+list(LENGTH functions count)
+message(STATUS "${size} bytes; subsystem ${major}.${minor}; stack reserve ${reserve}; "
+    "${count} functions imported from: ${imports}")

@@ -174,6 +174,14 @@ bool moveToScreenOfDpi(Window&, int) {
     return false; // Qt lays out in logical pixels and scales them for each screen
 }
 
+bool useSystemDpiOnly(int) {
+    return false;
+}
+
+int dpiOf(const Window& window) {
+    return qRound(96 * widgetOf(window)->devicePixelRatioF());
+}
+
 Rect pixelRect(const Control& control) {
     const QWidget* widget = widgetOf(control);
     const QWidget* window = widget->window();

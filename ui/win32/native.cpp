@@ -7,16 +7,6 @@ namespace ui {
 
 namespace {
 const wchar_t* const kNativeProperty = L"MarlinthNative";
-
-int systemDpi() {
-    static const int dpi = [] {
-        HDC screen = GetDC(nullptr);
-        const int value = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        return value;
-    }();
-    return dpi;
-}
 } // namespace
 
 Native::Native(HWND window)

@@ -76,6 +76,15 @@ std::unique_ptr<Native> createChild(Container& parent, const wchar_t* kind,
 std::wstring wide(const std::string& utf8);
 std::string narrow(const std::wstring& text);
 
+// The one DPI of all screens where screens have none of their own (before Windows 10 1607).
+int systemDpi();
+// The DPI of the window's screen, or the system DPI.
+int windowDpi(HWND hwnd);
+// Grows the client rectangle to the window's size, with its frame's metrics at this DPI.
+void adjustWindowRect(RECT& rect, HWND hwnd, int dpi);
+// For tests: as on a system without per-monitor DPI whose one DPI is this; 0 ends it.
+void simulateSystemDpiOnly(int dpi);
+
 // The system's message font at the given DPI.
 HFONT defaultFont(int dpi);
 

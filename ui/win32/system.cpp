@@ -1,12 +1,53 @@
 #include "../system.h"
 #include "native.h"
 
+#include <mmsystem.h>
+
 namespace ui {
 
 namespace {
 std::function<void(int)>& pauseHandler() {
     static std::function<void(int)> handler;
     return handler;
+}
+
+LONGLONG counterNow() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// Sleep wakes on ticks of the system timer, 15.625 ms apart by default, so Sleep(50) would
+// take 62.5 ms. A high-resolution waitable timer (Windows 10 1803 and later) wakes within a
+// millisecond and changes nothing for the rest of the system, even while the window is
+// minimized; older systems get 1 ms ticks, asked for only while a pause lasts, as the rest of
+// the time the program waits for input and the finer timer would cost every program power.
+// Either way the pause is measured, and waited out again should the system wake it early.
+void sleepExactly(int milliseconds) {
+    constexpr DWORD kHighResolution = 0x2; // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+    static const HANDLE timer =
+        CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS);
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER value;
+        QueryPerformanceFrequency(&value);
+        return value.QuadPart;
+    }();
+    const LONGLONG end = counterNow() + (milliseconds * frequency + 999) / 1000;
+    if (!timer)
+        timeBeginPeriod(1);
+    for (LONGLONG now = counterNow(); now < end; now = counterNow()) {
+        const LONGLONG left = end - now; // rounded up below, never down
+        if (timer) {
+            LARGE_INTEGER due;
+            due.QuadPart = -((left * 10'000'000 + frequency - 1) / frequency); // relative, 100 ns
+            SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
+            WaitForSingleObject(timer, INFINITE);
+        } else {
+            Sleep(DWORD((left * 1'000 + frequency - 1) / frequency));
+        }
+    }
+    if (!timer)
+        timeEndPeriod(1);
 }
 } // namespace
 
@@ -25,7 +66,7 @@ void pause(int milliseconds) {
     if (pauseHandler())
         pauseHandler()(milliseconds);
     else
-        Sleep(DWORD(milliseconds));
+        sleepExactly(milliseconds);
 }
 
 void setPauseHandler(std::function<void(int)> handler) {

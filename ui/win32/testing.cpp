@@ -320,15 +320,14 @@ std::wstring className(HWND hwnd) {
     return kind;
 }
 
+BOOL CALLBACK addChild(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
 std::vector<HWND> children(HWND parent) {
     std::vector<HWND> result;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&result));
+    EnumChildWindows(parent, addChild, reinterpret_cast<LPARAM>(&result));
     return result;
 }
 
@@ -346,21 +345,20 @@ std::vector<HWND> visibleButtons(HWND window) {
     return result;
 }
 
+BOOL CALLBACK findPopup(HWND hwnd, LPARAM parameter) {
+    auto& [wanted, found] = *reinterpret_cast<std::pair<HMENU, HWND>*>(parameter);
+    if (IsWindowVisible(hwnd) && className(hwnd) == L"#32768" &&
+        reinterpret_cast<HMENU>(SendMessageW(hwnd, MN_GETHMENU, 0, 0)) == wanted) {
+        found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The popup window that shows the menu now, if any.
 HWND openPopup(HMENU menu) {
     std::pair<HMENU, HWND> search{menu, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM parameter) -> BOOL {
-            auto& [wanted, found] = *reinterpret_cast<std::pair<HMENU, HWND>*>(parameter);
-            if (IsWindowVisible(hwnd) && className(hwnd) == L"#32768" &&
-                reinterpret_cast<HMENU>(SendMessageW(hwnd, MN_GETHMENU, 0, 0)) == wanted) {
-                found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumThreadWindows(GetCurrentThreadId(), findPopup, reinterpret_cast<LPARAM>(&search));
     return search.second;
 }
 
@@ -448,6 +446,15 @@ bool moveToScreenOfDpi(Window& window, int dpi) {
     SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     send({});
     return true;
+}
+
+bool useSystemDpiOnly(int dpi) {
+    simulateSystemDpiOnly(dpi);
+    return true;
+}
+
+int dpiOf(const Window& window) {
+    return window.native().dpi;
 }
 
 Rect pixelRect(const Control& control) {

@@ -89,7 +89,7 @@ std::unique_ptr<Native> makeWindow(WindowStyle style, const std::string& caption
                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     auto native = std::make_unique<Native>(hwnd);
-    native->dpi = int(GetDpiForWindow(hwnd));
+    native->dpi = windowDpi(hwnd);
     native->clientTwips = client;
     return native;
 }
@@ -102,9 +102,7 @@ void fitClientArea(const Native& window, const POINT* at) {
     const SIZE client{toPixels(window, window.clientTwips.width),
                       toPixels(window, window.clientTwips.height)};
     RECT rect{0, 0, client.cx, client.cy};
-    AdjustWindowRectExForDpi(&rect, DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)),
-                             GetMenu(hwnd) != nullptr, DWORD(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)),
-                             UINT(window.dpi));
+    adjustWindowRect(rect, hwnd, window.dpi);
     SIZE size{rect.right - rect.left, rect.bottom - rect.top};
     for (int attempt = 0; attempt < 2; ++attempt) {
         SetWindowPos(hwnd, nullptr, at ? at->x : 0, at ? at->y : 0, size.cx, size.cy,
@@ -116,6 +114,12 @@ void fitClientArea(const Native& window, const POINT* at) {
         size.cx += client.cx - actual.right;
         size.cy += client.cy - actual.bottom;
     }
+}
+
+BOOL CALLBACK addIfTakingInput(HWND window, LPARAM list) {
+    if (IsWindowVisible(window) && IsWindowEnabled(window))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
 }
 
 } // namespace
@@ -158,15 +162,7 @@ void Window::showModal() {
     HWND hwnd = native().hwnd;
     // Every other window of the program takes no input until this one closes.
     std::vector<HWND> disabled;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND other, LPARAM list) -> BOOL {
-            if (IsWindowVisible(other) && IsWindowEnabled(other)) {
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(other);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&disabled));
+    EnumThreadWindows(GetCurrentThreadId(), addIfTakingInput, reinterpret_cast<LPARAM>(&disabled));
     for (HWND other : disabled)
         EnableWindow(other, FALSE);
 

@@ -1,0 +1,4 @@
+# Cross-compiles the native Windows program for 32-bit Windows with Debian's mingw-w64.
+set(MINGW_TARGET i686-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-toolchain.cmake)
