@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace test;
 using ui::testing::Key;
 
@@ -128,12 +130,16 @@ void expectLayoutInLogicalPixels(Form1& form) {
     EXPECT_LE(ui::testing::textHeight(form.Label1), ui::testing::pixelRect(form.Label1).height);
 }
 
-// Dragged to a screen of twice the DPI, the window places every control again.
+// Dragged to screens of 125 % to 200 %, the window places every control again.
 TEST(Window, KeepsItsLayoutOnAScreenOfAnotherDpi) {
     Session session;
-    if (!ui::testing::moveToScreenOfDpi(session.form.window, 192))
-        GTEST_SKIP() << "the windowing system scales this back end's windows itself";
-    expectLayoutInLogicalPixels(session.form);
+    for (const int dpi : {120, 144, 168, 192}) {
+        SCOPED_TRACE(testing::Message() << dpi << " DPI");
+        if (!ui::testing::moveToScreenOfDpi(session.form.window, dpi))
+            GTEST_SKIP() << "the windowing system scales this back end's windows itself";
+        EXPECT_EQ(ui::testing::dpiOf(session.form.window), dpi);
+        expectLayoutInLogicalPixels(session.form);
+    }
 }
 
 // A system older than DPI per screen: the window takes the system's one DPI.
@@ -188,6 +194,47 @@ TEST(Window, DrawsTheTwoColourHeaderAndTheDoubleLine) {
     EXPECT_EQ(countInRect(image, {8, 48, 304, 1}, dark), 304);
     EXPECT_FALSE(isColor(image.at(7, 47), light));
     EXPECT_FALSE(isColor(image.at(312, 48), dark));
+}
+
+// The device rows of the logical pixel row from `top` on that hold the colour across the
+// logical columns.
+std::vector<int> rowsAcross(const ui::testing::Image& image, double scale, double top, int left,
+                            int right, ui::Rgb color) {
+    std::vector<int> rows;
+    for (int y = int(top * scale); y < int(std::ceil((top + 1) * scale)); ++y) {
+        bool whole = true;
+        for (int x = int(std::ceil(left * scale)); x < int(right * scale) && whole; ++x)
+            whole = isColor(image.at(x, y), color);
+        if (whole)
+            rows.push_back(y);
+    }
+    return rows;
+}
+
+// On a scaled screen each line of the double line still spans its length, at least one device
+// pixel high, the light one right above the dark one, as at 100 %. The
+// toolkit's scale comes from the test's environment; a back end that does not scale by itself is
+// moved to screens of each DPI.
+TEST(Scaled, DoubleLineIsWholeAtEveryScale) {
+    Session session;
+    Form1& form = session.form;
+    std::vector<int> dpis = {ui::testing::dpiOf(form.window)};
+    if (ui::testing::moveToScreenOfDpi(form.window, 96))
+        dpis = {120, 144, 168, 192};
+    const ui::Rgb light = ui::testing::systemColor(ui::SystemColor::CaptionText);
+    const ui::Rgb dark = ui::testing::systemColor(ui::SystemColor::WindowText);
+    for (const int dpi : dpis) {
+        SCOPED_TRACE(testing::Message() << dpi << " DPI");
+        ui::testing::moveToScreenOfDpi(form.window, dpi);
+        const double scale = ui::testing::dpiOf(form.window) / 96.0;
+        const ui::testing::Image image = ui::testing::grab(form.window);
+        // At 700 and 720 twips, 15 to a logical pixel.
+        const std::vector<int> lightRows = rowsAcross(image, scale, 700 / 15.0, 8, 312, light);
+        const std::vector<int> darkRows = rowsAcross(image, scale, 720 / 15.0, 8, 312, dark);
+        ASSERT_FALSE(lightRows.empty());
+        ASSERT_FALSE(darkRows.empty());
+        EXPECT_EQ(lightRows.back() + 1, darkRows.front());
+    }
 }
 
 TEST(Keyboard, FocusStartsOnTheBarAndTabCyclesThroughTheButtons) {

@@ -37,7 +37,8 @@ public:
     GroupBox(Container& parent, Rect rect, const std::string& caption);
 };
 
-// A straight line from one point to another, both included, one pixel wide.
+// A horizontal or vertical line, one pixel wide, from one point up to the pixel before the other
+// (as Windows draws lines).
 class Line : public Control {
 public:
     Line(Container& parent, Point from, Point to, SystemColor color);

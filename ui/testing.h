@@ -62,7 +62,8 @@ struct Image {
     std::vector<Rgb> pixels;
     Rgb at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
 };
-// The client area as it is painted now, one pixel per logical pixel.
+// The client area as it is painted now, one pixel per device pixel: dpiOf(window) / 96 of them
+// to a logical pixel.
 Image grab(Window& window);
 Rgb systemColor(SystemColor color);
 

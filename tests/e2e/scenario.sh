@@ -6,7 +6,10 @@ source "$(dirname "$0")/session.sh"
 name=$1 program=$2 artifacts=$3
 mkdir -p "$artifacts"
 need_tools
-start_display
+case $name in
+scaled_120) start_display 120 ;;
+*) start_display ;;
+esac
 
 case $name in
 window_maps)
@@ -20,6 +23,22 @@ window_maps)
     header=$(convert "$shot" -crop 266x81+32+$((64 + MENU_HEIGHT)) -format %c histogram:info:-)
     grep -qi '#FF80FF' <<<"$header" || fail "no light magenta in the header"
     grep -qi '#000040' <<<"$header" || fail "no dark navy in the header"
+    echo "screenshot: $shot"
+    ;;
+scaled_120)
+    # A desktop at 125 %: the whole window scales, and the double line under the buttons (at
+    # 700 and 720 twips, device rows 58 to 61 here) keeps its light line right above its dark
+    # one, each across its length.
+    CLIENT_HEIGHT=415 start_program "$program"
+    [ "$(window_width "$MAIN")" -eq 418 ] || fail "client width $(window_width "$MAIN"), not 418"
+    shot=$artifacts/main-window.png
+    screenshot "$MAIN" "$shot"
+    rows=()
+    for y in 58 59 60 61; do
+        rows+=("$(row_colour "$shot" 10 380 $((y + MENU_HEIGHT)))")
+    done
+    echo "rows 58-61: ${rows[*]}"
+    [[ " ${rows[*]} " == *" #FFFFFF #000000 "* ]] || fail "no light line right above a dark one"
     echo "screenshot: $shot"
     ;;
 memory_report)

@@ -17,16 +17,21 @@ need_tools() {
     done
 }
 
-# Starts Xvfb on a free display number and openbox on it; both end with the script.
+# Starts Xvfb on a free display number and openbox on it; both end with the script. Given a
+# DPI, the display's Xft.dpi says it, as a desktop scaled to DPI / 96 does.
 start_display() {
     local fd_file
     fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+    # Without -noreset the root window's resources go when the last client leaves.
+    Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp -noreset 3>"$fd_file" >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
     [ -s "$fd_file" ] || fail "Xvfb did not start"
     export DISPLAY=":$(cat "$fd_file")"
     rm -f "$fd_file"
+    if [ -n "${1:-}" ]; then
+        xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t%s\n' "$1")"
+    fi
     openbox >/dev/null 2>&1 &
     OPENBOX_PID=$!
     # A window mapped while the manager is still starting can stay unmapped for good, and
@@ -48,7 +53,7 @@ start_program() {
     APP_PID=$!
     MAIN=$(wait_window '^Marlinth$' 20) || fail "the main window did not appear"
     sleep 0.5 # first paint
-    MENU_HEIGHT=$(($(window_height "$MAIN") - 332))
+    MENU_HEIGHT=$(($(window_height "$MAIN") - ${CLIENT_HEIGHT:-332}))
 }
 
 # Visible windows whose name matches the pattern, by the name a window manager shows (read in a
@@ -97,3 +102,11 @@ screenshot() {
 }
 
 milliseconds() { date +%s%3N; }
+
+# The one colour of a row of pixels of an image, or nothing where the row has several.
+row_colour() { # image left width y
+    local histogram
+    histogram=$(convert "$1" -crop "${3}x1+${2}+${4}" +repage -format %c histogram:info:-)
+    [ "$(grep -c . <<<"$histogram")" -eq 1 ] && grep -o '#[0-9A-F]\{6\}' <<<"$histogram"
+    return 0
+}

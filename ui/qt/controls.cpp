@@ -103,27 +103,23 @@ class LineWidget : public QWidget {
 public:
     LineWidget(QWidget* parent, QPoint from, QPoint to, QPalette::ColorRole role)
         : QWidget(parent),
-          from_(from),
-          to_(to - QPoint(sign(to.x() - from.x()), sign(to.y() - from.y()))),
           role_(role) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
-        setGeometry(QRect(from_, to_).normalized());
+        const QPoint last = to - QPoint(sign(to.x() - from.x()), sign(to.y() - from.y()));
+        setGeometry(QRect(from, last).normalized());
         show();
     }
 
 protected:
+    // The widget is the line's pixels. Filled, it covers whatever device pixels a scaled screen
+    // gives it; a one-pixel pen would fall on a device row outside it at 125 % or 150 %.
     void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setPen(QPen(palette().color(role_), 0));
-        // QPainter draws both ends.
-        painter.drawLine(from_ - pos(), to_ - pos());
+        QPainter(this).fillRect(rect(), palette().color(role_));
     }
 
 private:
     static int sign(int value) { return (value > 0) - (value < 0); }
 
-    QPoint from_;
-    QPoint to_;
     QPalette::ColorRole role_;
 };
 

@@ -207,8 +207,7 @@ int textHeight(const Label& label) {
 
 Image grab(Window& window) {
     QWidget* client = window.native().container();
-    const QImage image =
-        client->grab().toImage().convertToFormat(QImage::Format_RGB32).scaled(client->size());
+    const QImage image = client->grab().toImage().convertToFormat(QImage::Format_RGB32);
     Image result{image.width(), image.height(), {}};
     result.pixels.reserve(std::size_t(image.width()) * image.height());
     for (int y = 0; y < image.height(); ++y)

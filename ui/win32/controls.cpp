@@ -128,32 +128,24 @@ LRESULT CALLBACK labelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-struct LineState {
-    POINT from;
-    POINT to;
-    int color;
-};
-
+// The window is the line's pixels, filled with its system colour (a COLOR_ index, given at
+// creation and kept as the window's user data).
 LRESULT CALLBACK lineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) // the line's ends come with its creation, before any paint
+    if (message == WM_NCCREATE)
         SetWindowLongPtrW(
             hwnd, GWLP_USERDATA,
             reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    if (message == WM_ERASEBKGND)
+        return 1; // the paint fills it
     if (message == WM_PAINT) {
-        const auto* line = reinterpret_cast<LineState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(hwnd, &paint);
-        HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(line->color));
-        const HGDIOBJ previous = SelectObject(dc, pen);
-        MoveToEx(dc, line->from.x, line->from.y, nullptr);
-        LineTo(dc, line->to.x, line->to.y); // stops short of its end point
-        SelectObject(dc, previous);
-        DeleteObject(pen);
+        RECT client;
+        GetClientRect(hwnd, &client);
+        FillRect(dc, &client, GetSysColorBrush(int(GetWindowLongPtrW(hwnd, GWLP_USERDATA))));
         EndPaint(hwnd, &paint);
         return 0;
     }
-    if (message == WM_NCDESTROY)
-        delete reinterpret_cast<LineState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (message == WM_NCHITTEST)
         return HTTRANSPARENT;
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -325,27 +317,18 @@ Line::Line(Container& parent, Point from, Point to, SystemColor color)
     : Control([&] {
           registerClasses();
           const Native& container = parent.native();
-          auto* state = new LineState{
-              {}, {}, color == SystemColor::CaptionText ? COLOR_CAPTIONTEXT : COLOR_WINDOWTEXT};
-          HWND hwnd =
-              CreateWindowExW(0, kLineClass, L"", kChildStyle, 0, 0, 0, 0, container.childParent,
-                              nullptr, GetModuleHandleW(nullptr), state);
+          const auto colorIndex =
+              INT_PTR(color == SystemColor::CaptionText ? COLOR_CAPTIONTEXT : COLOR_WINDOWTEXT);
+          HWND hwnd = CreateWindowExW(0, kLineClass, L"", kChildStyle, 0, 0, 0, 0,
+                                      container.childParent, nullptr, GetModuleHandleW(nullptr),
+                                      reinterpret_cast<void*>(colorIndex));
           placeOnTop(hwnd);
           auto native = std::make_unique<Native>(hwnd);
           Native* self = native.get();
-          placeChild(*self, container, [self, &container, from, to, state] {
-              const POINT a{container.childOrigin.x + toPixels(container, from.x),
-                            container.childOrigin.y + toPixels(container, from.y)};
-              const POINT b{container.childOrigin.x + toPixels(container, to.x),
-                            container.childOrigin.y + toPixels(container, to.y)};
-              const auto sign = [](LONG value) { return LONG((value > 0) - (value < 0)); };
-              const POINT last{b.x - sign(b.x - a.x), b.y - sign(b.y - a.y)};
-              const RECT box{std::min(a.x, last.x), std::min(a.y, last.y),
-                             std::max(a.x, last.x) + 1, std::max(a.y, last.y) + 1};
-              state->from = {a.x - box.left, a.y - box.top};
-              state->to = {b.x - box.left, b.y - box.top};
-              SetWindowPos(self->hwnd, nullptr, box.left, box.top, box.right - box.left,
-                           box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
+          placeChild(*self, container, [self, &container, from, to] {
+              const RECT pixels = linePixels(container, from, to);
+              SetWindowPos(self->hwnd, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                           pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
               InvalidateRect(self->hwnd, nullptr, TRUE);
           });
           return native;

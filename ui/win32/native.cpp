@@ -44,6 +44,21 @@ RECT toPixels(const Native& parent, Rect twips) {
     return {left, top, left + toPixels(parent, twips.width), top + toPixels(parent, twips.height)};
 }
 
+// A line is one pixel wide at 96 DPI, and as wide as that pixel at any other: its pixels are
+// found at 96 DPI and then scaled, so that lines that touch at 96 still touch at 120 or 192.
+RECT linePixels(const Native& parent, Point from, Point to) {
+    const auto logical = [](int twips) { return MulDiv(twips, 96, 1440); };
+    const auto sign = [](int value) { return (value > 0) - (value < 0); };
+    const POINT first{logical(from.x), logical(from.y)};
+    const POINT end{logical(to.x), logical(to.y)};
+    const POINT last{end.x - sign(end.x - first.x), end.y - sign(end.y - first.y)};
+    const auto device = [&parent](int pixels) { return MulDiv(pixels, parent.window->dpi, 96); };
+    return {parent.childOrigin.x + device(std::min(first.x, last.x)),
+            parent.childOrigin.y + device(std::min(first.y, last.y)),
+            parent.childOrigin.x + device(std::max(first.x, last.x) + 1),
+            parent.childOrigin.y + device(std::max(first.y, last.y) + 1)};
+}
+
 void placeChild(Native& child, const Native& parent, std::function<void()> place) {
     child.window = parent.window;
     child.place = std::move(place);

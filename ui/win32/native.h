@@ -59,6 +59,8 @@ Native* nativeOf(HWND hwnd);
 // Twips to pixels at the DPI of the window that `any` is or stands in.
 int toPixels(const Native& any, int twips);
 RECT toPixels(const Native& parent, Rect twips);
+// The pixels of a line that runs from one point up to the pixel before the other.
+RECT linePixels(const Native& parent, Point from, Point to);
 // Makes `child` one of the controls of `parent`'s window and places it.
 void placeChild(Native& child, const Native& parent, std::function<void()> place);
 // Places every control of the window again, at the window's DPI, in the order they were made.

@@ -491,7 +491,9 @@ Image grab(Window& window) {
     HWND hwnd = window.native().hwnd;
     RedrawWindow(hwnd, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    const Size size = clientSize(window);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const Size size{client.right, client.bottom};
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = size.width;
