@@ -39,6 +39,8 @@ Form1::Form1(std::function<ui::Date()> today)
     window.useApplicationIcon();
     styleHeader(Label1, {0, 0, 64}, false);
     styleHeader(Label2, {255, 128, 255}, true);
+    Label1.hideFromScreenReaders(); // the header is told once, by the label drawn on top
+    Label3.markAsStatusLine();
     window.setTabOrder({&HS, &Command1, &Command2, &Command3});
     HS.setFocus();
 

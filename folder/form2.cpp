@@ -9,6 +9,9 @@ namespace {
 constexpr const char* kCaption = "目录选择";
 constexpr const char* kFolderRunningText = "正在检测文件夹，请稍侯..........";
 constexpr const char* kUnavailableText = "该驱动器或文件夹不可用。";
+// What screen readers call the two lists, which have no caption on screen.
+constexpr const char* kDrivesName = "驱动器";
+constexpr const char* kFoldersName = "文件夹";
 } // namespace
 
 Form2::Form2(ui::Label& status)
@@ -18,6 +21,8 @@ Form2::Form2(ui::Label& status)
       Command1(window, {240, 2040, 1095, 615}, "确定"),
       Command2(window, {1560, 2040, 1215, 615}, "取消"),
       status_(status) {
+    Drive1.setAccessibleName(kDrivesName);
+    Dir1.setAccessibleName(kFoldersName);
     window.setTabOrder({&Drive1, &Dir1, &Command1, &Command2});
     Drive1.setFocus();
     Drive1.onChange([this] { Drive1_Change(); });

@@ -239,6 +239,32 @@ TEST(Chooser, ChoosingADriveMovesTheDirectoryList) {
     chooser.showModal();
 }
 
+// A screen reader hears the lists' names, and each folder's depth and whether it is open,
+// which the list shows only by indent and icon.
+TEST(Chooser, ScreenReadersHearTheListsAndEachFoldersDepth) {
+    ScratchFolder scratch;
+    scratch.make("inner");
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    session.onDialog([&](ModalWindow& dialog) {
+        const ui::testing::AccessibleInfo drives = ui::testing::accessibleInfo(chooser.Drive1);
+        EXPECT_EQ(drives.role, ui::testing::AccessibleRole::DropDownList);
+        EXPECT_EQ(drives.name, "驱动器");
+        const ui::testing::AccessibleInfo folders = ui::testing::accessibleInfo(chooser.Dir1);
+        EXPECT_EQ(folders.role, ui::testing::AccessibleRole::List);
+        EXPECT_EQ(folders.name, "文件夹");
+        // The root, open; the scratch folder, open, some levels down; its subfolder, closed.
+        const int last = int(ui::testing::rows(chooser.Dir1).size()) - 1;
+        EXPECT_EQ(ui::testing::accessibleDescription(chooser.Dir1, 0), "第 1 层，已打开");
+        EXPECT_EQ(ui::testing::accessibleDescription(chooser.Dir1, last - 1),
+                  "第 " + std::to_string(last) + " 层，已打开");
+        EXPECT_EQ(ui::testing::accessibleDescription(chooser.Dir1, last),
+                  "第 " + std::to_string(last + 1) + " 层");
+        dialog.clickButton("取消");
+    });
+    chooser.showModal();
+}
+
 // Something that cannot be read keeps the dialog open, where it was, and says so.
 TEST(Chooser, UnavailableDriveOrFolderKeepsTheDialogWhereItWas) {
     ScratchFolder scratch;

@@ -237,6 +237,45 @@ TEST(Scaled, DoubleLineIsWholeAtEveryScale) {
     }
 }
 
+// A screen reader finds the header once, with its date, no lines, and the status line as one,
+// hearing of each of its changes during a run.
+TEST(ScreenReader, FindsTheHeaderOnceAndFollowsTheStatusLine) {
+    Session session([] { return ui::Date{2026, 12, 7}; });
+    Form1& form = session.form;
+    using ui::testing::accessibleInfo;
+    using ui::testing::AccessibleRole;
+    const ui::testing::AccessibleInfo header = accessibleInfo(form.Label2);
+    EXPECT_EQ(header.role, AccessibleRole::StaticText);
+    EXPECT_EQ(header.name, kHeaderBefore + ui::shortDateText({2026, 12, 7}) + kHeaderAfter);
+    EXPECT_EQ(header.text, header.name);
+    EXPECT_FALSE(header.hidden);
+    EXPECT_TRUE(accessibleInfo(form.Label1).hidden);
+    EXPECT_TRUE(accessibleInfo(form.Line1).hidden);
+    EXPECT_TRUE(accessibleInfo(form.Line2).hidden);
+
+    const auto expectStatus = [&form](const std::string& text) {
+        const ui::testing::AccessibleInfo status = accessibleInfo(form.Label3);
+        EXPECT_EQ(status.role, AccessibleRole::StatusLine);
+        EXPECT_EQ(status.name, text);
+        EXPECT_EQ(status.text, text);
+        EXPECT_FALSE(status.hidden);
+    };
+    expectStatus(kIdle);
+    const std::optional<int> changes = ui::testing::accessibleNameChanges(form.Label3);
+    const auto expectChanges = [&form, &changes](int more) {
+        if (changes) {
+            EXPECT_EQ(ui::testing::accessibleNameChanges(form.Label3), *changes + more);
+        }
+    };
+    session.at(500, [&] {
+        expectStatus(kMemoryText);
+        expectChanges(1);
+    });
+    ui::testing::click(form.Command1);
+    expectStatus(kIdle);
+    expectChanges(2);
+}
+
 TEST(Keyboard, FocusStartsOnTheBarAndTabCyclesThroughTheButtons) {
     Session session;
     Form1& form = session.form;

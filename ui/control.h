@@ -3,6 +3,7 @@
 #include "geometry.h"
 
 #include <memory>
+#include <string>
 
 namespace ui {
 
@@ -30,6 +31,8 @@ class Control : public Element {
 public:
     void setFocus();
     bool isEnabled() const;
+    // The name a screen reader gives a control that shows no caption of its own.
+    void setAccessibleName(const std::string& name);
 
 protected:
     using Element::Element;

@@ -22,6 +22,10 @@ public:
     void setTransparent(bool transparent);
     void setFont(const Font& font);
     void setWordWrap(bool wrap);
+    // The label repeats what another one tells: screen readers skip it.
+    void hideFromScreenReaders();
+    // The window's status line: screen readers tell it as one, and hear of each change.
+    void markAsStatusLine();
 };
 
 class Button : public Control {
@@ -38,7 +42,7 @@ public:
 };
 
 // A horizontal or vertical line, one pixel wide, from one point up to the pixel before the other
-// (as Windows draws lines).
+// (as Windows draws lines). Decoration: screen readers skip it.
 class Line : public Control {
 public:
     Line(Container& parent, Point from, Point to, SystemColor color);

@@ -67,6 +67,23 @@ struct Image {
 Image grab(Window& window);
 Rgb systemColor(SystemColor color);
 
+// What a screen reader learns of a control.
+enum class AccessibleRole { StaticText, StatusLine, DropDownList, List, Other };
+struct AccessibleInfo {
+    AccessibleRole role = AccessibleRole::Other;
+    std::string name;
+    // Through the text interface where the system has one; the name where it has none.
+    std::string text;
+    bool hidden = false;
+};
+AccessibleInfo accessibleInfo(const Control& control);
+// What it is told of a row of the directory list besides the folder's name.
+std::string accessibleDescription(const DirList& list, int row);
+// How many changes of the control's name screen readers have been told of so far; nothing where
+// the toolkit tells them only while one listens through the desktop (Qt: the end-to-end tests
+// listen).
+std::optional<int> accessibleNameChanges(const Control& control);
+
 // A modal window that has just opened: a message box or one of the program's dialogs.
 class ModalWindow {
 public:

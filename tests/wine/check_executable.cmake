@@ -9,7 +9,9 @@ if(failed)
     message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
 endif()
 
-set(allowed KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL WINMM.DLL)
+# OLEACC, OLE32 and OLEAUT32 answer screen readers.
+set(allowed KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL WINMM.DLL OLEACC.DLL OLE32.DLL
+    OLEAUT32.DLL)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
 if(NOT imports)
     message(FATAL_ERROR "no imports listed for ${PROGRAM}")

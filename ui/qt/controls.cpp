@@ -3,6 +3,7 @@
 #include "native.h"
 #include "text_label.h"
 
+#include <QAccessibleWidget>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -98,12 +99,16 @@ private:
     QRect paintedThumb_;
 };
 
+QAccessibleInterface* lineAccessible(const QString& key, QObject* object);
+
 // Like the desktop's own line drawing, a line ends one pixel short of its end point.
 class LineWidget : public QWidget {
 public:
     LineWidget(QWidget* parent, QPoint from, QPoint to, QPalette::ColorRole role)
         : QWidget(parent),
           role_(role) {
+        static const bool installed = (QAccessible::installFactory(lineAccessible), true);
+        (void)installed;
         setAttribute(Qt::WA_TransparentForMouseEvents);
         const QPoint last = to - QPoint(sign(to.x() - from.x()), sign(to.y() - from.y()));
         setGeometry(QRect(from, last).normalized());
@@ -122,6 +127,24 @@ private:
 
     QPalette::ColorRole role_;
 };
+
+// A line is decoration: present to assistive technology, as every widget is, but invisible.
+class LineAccessible : public QAccessibleWidget {
+public:
+    explicit LineAccessible(QWidget* line)
+        : QAccessibleWidget(line, QAccessible::Separator) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.invisible = true;
+        return state;
+    }
+};
+
+QAccessibleInterface* lineAccessible(const QString&, QObject* object) {
+    auto* line = dynamic_cast<LineWidget*>(object);
+    return line ? new LineAccessible(line) : nullptr;
+}
 
 QPalette::ColorRole paletteRole(SystemColor color) {
     // Qt has no caption-text role; the highlighted text is the desktop's light text colour.
@@ -164,6 +187,14 @@ void Label::setFont(const Font& font) {
 
 void Label::setWordWrap(bool wrap) {
     textLabel(*this).setWordWrap(wrap);
+}
+
+void Label::hideFromScreenReaders() {
+    textLabel(*this).hiddenFromScreenReaders = true;
+}
+
+void Label::markAsStatusLine() {
+    textLabel(*this).statusLine = true;
 }
 
 Button::Button(Container& parent, Rect rect, const std::string& caption)

@@ -1,8 +1,10 @@
 #include "../folder_lists.h"
+#include "../folder_row.h"
 #include "folder_lists_private.h"
 #include "native.h"
 
 #include <QAbstractListModel>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
 #include <QListView>
@@ -53,9 +55,13 @@ std::string driveOf(const std::string& path, const std::vector<std::string>& dri
     return best;
 }
 
+QAccessibleInterface* driveComboAccessible(const QString& key, QObject* object);
+
 class DriveCombo : public QComboBox {
 public:
     DriveCombo() {
+        static const bool installed = (QAccessible::installFactory(driveComboAccessible), true);
+        (void)installed;
         for (const std::string& drive : systemDrives())
             addItem(QString::fromStdString(drive), QByteArray::fromStdString(drive));
     }
@@ -73,6 +79,44 @@ public:
             setCurrentIndex(index);
     }
 };
+
+// Qt on Linux names a drop-down list after its current item, expecting a label beside it to
+// tell what it is for; the drive list has none, so it tells its own name, and its drive as its
+// value.
+class DriveComboAccessible : public QAccessibleWidget {
+public:
+    explicit DriveComboAccessible(DriveCombo* combo)
+        : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name)
+            return combo().accessibleName();
+        if (kind == QAccessible::Value)
+            return combo().currentText();
+        return QAccessibleWidget::text(kind);
+    }
+    // The drop-down list, as a child.
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 ? QAccessible::queryAccessibleInterface(combo().view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && child->object() == combo().view() ? 0 : -1;
+    }
+    QStringList actionNames() const override { return {showMenuAction()}; }
+    void doAction(const QString& action) override {
+        if (action == showMenuAction())
+            combo().showPopup();
+    }
+
+private:
+    QComboBox& combo() const { return *static_cast<QComboBox*>(widget()); }
+};
+
+QAccessibleInterface* driveComboAccessible(const QString&, QObject* object) {
+    auto* combo = dynamic_cast<DriveCombo*>(object);
+    return combo ? new DriveComboAccessible(combo) : nullptr;
+}
 
 struct FolderRow {
     std::string path;
@@ -99,6 +143,8 @@ public:
             return row.depth;
         case kOpenRole:
             return row.open;
+        case Qt::AccessibleDescriptionRole:
+            return toQt(folderRowDescription(row.depth, row.open));
         default:
             return {};
         }

@@ -61,4 +61,8 @@ bool Control::isEnabled() const {
     return native().widget()->isEnabled();
 }
 
+void Control::setAccessibleName(const std::string& name) {
+    native().widget()->setAccessibleName(toQt(name));
+}
+
 } // namespace ui

@@ -4,6 +4,7 @@
 #include "text_label.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -276,6 +277,47 @@ std::vector<Element*> ModalWindow::elements() const {
         if (Element* element = elementOf(child))
             result.push_back(element);
     return result;
+}
+
+namespace {
+
+AccessibleRole accessibleRole(QAccessible::Role role) {
+    switch (role) {
+    case QAccessible::StaticText:
+        return AccessibleRole::StaticText;
+    case QAccessible::StatusBar:
+        return AccessibleRole::StatusLine;
+    case QAccessible::ComboBox:
+        return AccessibleRole::DropDownList;
+    case QAccessible::List:
+        return AccessibleRole::List;
+    default:
+        return AccessibleRole::Other;
+    }
+}
+
+} // namespace
+
+AccessibleInfo accessibleInfo(const Control& control) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widgetOf(control));
+    AccessibleInfo info;
+    info.role = accessibleRole(accessible->role());
+    info.name = fromQt(accessible->text(QAccessible::Name));
+    if (QAccessibleTextInterface* text = accessible->textInterface())
+        info.text = fromQt(text->text(0, text->characterCount()));
+    info.hidden = accessible->state().invisible;
+    return info;
+}
+
+std::string accessibleDescription(const DirList& list, int row) {
+    QAccessibleInterface* rowAccessible =
+        QAccessible::queryAccessibleInterface(widgetOf(list))->child(row);
+    return rowAccessible ? fromQt(rowAccessible->text(QAccessible::Description)) : std::string();
+}
+
+// Qt passes accessibility events on only while the desktop's bridge is active.
+std::optional<int> accessibleNameChanges(const Control&) {
+    return std::nullopt;
 }
 
 long peakMemoryKiB() {

@@ -22,6 +22,10 @@ public:
     // The height the text takes when laid out in the label's width.
     qreal textHeight() const;
 
+    // What screen readers are told of it.
+    bool hiddenFromScreenReaders = false;
+    bool statusLine = false;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

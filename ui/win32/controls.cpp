@@ -2,6 +2,8 @@
 #include "../window.h"
 #include "native.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -246,8 +248,16 @@ void makeLabelFont(Native& label) {
 Label::Label(Container& parent, Rect rect, const std::string& text)
     : Control([&] {
           registerClasses();
-          auto native = createChild(parent, kLabelClass, L"", 0, rect, makeLabelFont);
+          // The window's text is what the label shows, for the system's accessibility too.
+          auto native = createChild(parent, kLabelClass, wide(text), 0, rect, makeLabelFont);
           labelState(native->hwnd).text = wide(text);
+          AccessibleOverride& accessible = accessibleOverride(*native);
+          accessible.role = ROLE_SYSTEM_STATICTEXT;
+          accessible.name = [hwnd = native->hwnd] {
+              std::wstring text(std::size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+              text.resize(std::size_t(GetWindowTextW(hwnd, text.data(), int(text.size()))));
+              return text;
+          };
           return native;
       }()) {}
 
@@ -259,8 +269,12 @@ void Label::setText(const std::string& text) {
     std::wstring value = wide(text);
     if (value == labelState(native().hwnd).text)
         return;
-    labelState(native().hwnd).text = std::move(value);
-    repaint(native().hwnd);
+    HWND hwnd = native().hwnd;
+    SetWindowTextW(hwnd, value.c_str());
+    labelState(hwnd).text = std::move(value);
+    repaint(hwnd);
+    if (!native().accessible->hidden)
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Label::setForeground(Rgb color) {
@@ -281,6 +295,14 @@ void Label::setFont(const Font& font) {
 void Label::setWordWrap(bool wrap) {
     labelState(native().hwnd).wrap = wrap;
     repaint(native().hwnd);
+}
+
+void Label::hideFromScreenReaders() {
+    native().accessible->hidden = true;
+}
+
+void Label::markAsStatusLine() {
+    native().accessible->role = ROLE_SYSTEM_STATUSBAR;
 }
 
 Button::Button(Container& parent, Rect rect, const std::string& caption)
@@ -324,6 +346,9 @@ Line::Line(Container& parent, Point from, Point to, SystemColor color)
                                       reinterpret_cast<void*>(colorIndex));
           placeOnTop(hwnd);
           auto native = std::make_unique<Native>(hwnd);
+          AccessibleOverride& accessible = accessibleOverride(*native);
+          accessible.role = ROLE_SYSTEM_SEPARATOR;
+          accessible.hidden = true; // decoration
           Native* self = native.get();
           placeChild(*self, container, [self, &container, from, to] {
               const RECT pixels = linePixels(container, from, to);

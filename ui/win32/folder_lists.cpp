@@ -1,6 +1,9 @@
 #include "../folder_lists.h"
+#include "../folder_row.h"
 #include "folder_lists_private.h"
 #include "native.h"
+
+#include <oleacc.h>
 
 #include <algorithm>
 #include <vector>
@@ -130,6 +133,7 @@ DriveList::DriveList(Container& parent, Rect rect)
     : Control(createChild(parent, L"COMBOBOX", L"", kListStyle | CBS_DROPDOWNLIST,
                           {rect.left, rect.top, rect.width, rect.height * 8}, {},
                           WS_EX_CLIENTEDGE)) {
+    accessibleOverride(native()).role = ROLE_SYSTEM_COMBOBOX;
     HWND combo = native().hwnd;
     std::vector<std::wstring> drives;
     if (drivesOverride()) {
@@ -181,6 +185,19 @@ DirList::DirList(Container& parent, Rect rect)
           WS_EX_CLIENTEDGE)) {
     auto state = std::make_shared<FolderListState>();
     native().state = state;
+    // The rows are drawn, so the list has no text of its own to tell a screen reader.
+    AccessibleOverride& accessible = accessibleOverride(native());
+    accessible.role = ROLE_SYSTEM_LIST;
+    accessible.rowName = [state](long row) {
+        return std::size_t(row) < state->rows.size() ? state->rows[std::size_t(row)].name
+                                                     : std::wstring();
+    };
+    accessible.rowDescription = [state](long row) {
+        if (std::size_t(row) >= state->rows.size())
+            return std::wstring();
+        const FolderRow& folder = state->rows[std::size_t(row)];
+        return wide(folderRowDescription(folder.depth, folder.open));
+    };
     HWND list = native().hwnd;
     native().reflected = [list, state](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
         if (message == WM_DRAWITEM)

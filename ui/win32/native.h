@@ -17,6 +17,16 @@
 
 namespace ui {
 
+// What screen readers are told of a control beyond what the system's own accessible object
+// for its window says; what is left empty, the system tells.
+struct AccessibleOverride {
+    long role = 0; // ROLE_SYSTEM_...
+    bool hidden = false;
+    std::function<std::wstring()> name;
+    std::function<std::wstring(long row)> rowName; // rows from 0
+    std::function<std::wstring(long row)> rowDescription;
+};
+
 class Native {
 public:
     explicit Native(HWND hwnd);
@@ -49,9 +59,14 @@ public:
     std::function<void()> place;
     std::vector<Native*> placed; // windows only: their controls, in the order they were made
     Element* owner = nullptr;
+    std::shared_ptr<AccessibleOverride> accessible;
 
     void setOwner(Element* element) { owner = element; }
 };
+
+// The control's override, made on first use; from then on the control answers screen readers
+// with it.
+AccessibleOverride& accessibleOverride(Native& native);
 
 // The Native of a window created by this back end, or null.
 Native* nativeOf(HWND hwnd);

@@ -2,12 +2,14 @@
 #include "folder_lists_private.h"
 #include "native.h"
 
+#include <oleacc.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 namespace ui::testing {
 
@@ -199,6 +201,18 @@ LRESULT CALLBACK windowProcedureHook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// Name changes told to screen readers, counted by window.
+std::map<HWND, int>& nameChanges() {
+    static std::map<HWND, int> changes;
+    return changes;
+}
+
+void CALLBACK countNameChange(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD,
+                              DWORD) {
+    if (object == OBJID_CLIENT && child == CHILDID_SELF)
+        ++nameChanges()[hwnd];
+}
+
 Driver& driver() {
     static Driver* instance = [] {
         auto* d = new Driver;
@@ -207,6 +221,8 @@ Driver& driver() {
                                     nullptr, GetModuleHandleW(nullptr), nullptr);
         SetWindowsHookExW(WH_MSGFILTER, messageFilter, nullptr, GetCurrentThreadId());
         SetWindowsHookExW(WH_CALLWNDPROC, windowProcedureHook, nullptr, GetCurrentThreadId());
+        SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, countNameChange,
+                        GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
         d->testFiber = ConvertThreadToFiber(nullptr);
         return d;
     }();
@@ -589,6 +605,81 @@ std::vector<Element*> ModalWindow::elements() const {
         if (Native* native = nativeOf(child))
             result.push_back(native->owner);
     return result;
+}
+
+namespace {
+
+// Asks as a screen reader would, through the window's WM_GETOBJECT.
+IAccessible* accessibleOf(HWND hwnd) {
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)com;
+    IAccessible* accessible = nullptr;
+    AccessibleObjectFromWindow(hwnd, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                               reinterpret_cast<void**>(&accessible));
+    return accessible;
+}
+
+std::string text(IAccessible* accessible, long child,
+                 HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+    VARIANT which{};
+    which.vt = VT_I4;
+    which.lVal = child;
+    BSTR value = nullptr;
+    std::string result;
+    if (SUCCEEDED((accessible->*get)(which, &value)) && value)
+        result = narrow(std::wstring(value, SysStringLen(value)));
+    SysFreeString(value);
+    return result;
+}
+
+} // namespace
+
+AccessibleInfo accessibleInfo(const Control& control) {
+    AccessibleInfo info;
+    IAccessible* accessible = accessibleOf(control.native().hwnd);
+    if (!accessible)
+        return info;
+    VARIANT self{}, role{}, state{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    accessible->get_accRole(self, &role);
+    accessible->get_accState(self, &state);
+    switch (role.lVal) {
+    case ROLE_SYSTEM_STATICTEXT:
+        info.role = AccessibleRole::StaticText;
+        break;
+    case ROLE_SYSTEM_STATUSBAR:
+        info.role = AccessibleRole::StatusLine;
+        break;
+    case ROLE_SYSTEM_COMBOBOX:
+        info.role = AccessibleRole::DropDownList;
+        break;
+    case ROLE_SYSTEM_LIST:
+        info.role = AccessibleRole::List;
+        break;
+    default:
+        break;
+    }
+    info.name = text(accessible, CHILDID_SELF, &IAccessible::get_accName);
+    info.text = info.name; // no text interface in this accessibility API
+    info.hidden = (state.lVal & STATE_SYSTEM_INVISIBLE) != 0;
+    accessible->Release();
+    return info;
+}
+
+std::string accessibleDescription(const DirList& list, int row) {
+    IAccessible* accessible = accessibleOf(list.native().hwnd);
+    if (!accessible)
+        return {};
+    const std::string description = text(accessible, row + 1, &IAccessible::get_accDescription);
+    accessible->Release();
+    return description;
+}
+
+std::optional<int> accessibleNameChanges(const Control& control) {
+    MSG message; // events wait in the queue until it is looked at
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+    return nameChanges()[control.native().hwnd];
 }
 
 long peakMemoryKiB() {
