@@ -41,6 +41,13 @@ scaled_120)
     [[ " ${rows[*]} " == *" #FFFFFF #000000 "* ]] || fail "no light line right above a dark one"
     echo "screenshot: $shot"
     ;;
+screen_reader)
+    need_tools dbus-run-session gdbus /usr/libexec/at-spi-bus-launcher
+    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null ||
+        { echo "SKIPPED: python3-pyatspi is missing (scripts/test.sh installs it)"; exit "$SKIP"; }
+    dbus-run-session -- bash "$(dirname "$0")/screen_reader.sh" "$program" "$artifacts"
+    echo "accessible tree: $artifacts/main-window-tree.txt"
+    ;;
 memory_report)
     start_program "$program"
     click_memory

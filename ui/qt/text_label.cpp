@@ -83,10 +83,10 @@ void TextLabel::setText(const QString& text) {
     update();
     if (hiddenFromScreenReaders)
         return;
-    QAccessibleTextUpdateEvent textChange(this, 0, old, text_);
-    QAccessible::updateAccessibility(&textChange);
     QAccessibleEvent nameChange(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&nameChange);
+    QAccessibleTextUpdateEvent textChange(this, 0, old, text_);
+    QAccessible::updateAccessibility(&textChange);
 }
 
 void TextLabel::setTransparent(bool transparent) {
