@@ -12,8 +12,9 @@ constexpr const char* kHeaderAfter = "!恭喜，你已经升级到最新版";
 void styleHeader(ui::Label& label, ui::Rgb color, bool transparent) {
     label.setForeground(color);
     label.setTransparent(transparent);
-    label.setFont({{"SimSun", "NSimSun", "Noto Serif CJK SC", "AR PL UMing CN", "Noto Sans CJK SC",
-                    "WenQuanYi Zen Hei"},
+    // SimSun where the user has it; else the program's own serif, made for these texts.
+    label.setFont({{"SimSun", "Marlinth Serif", "NSimSun", "Noto Serif CJK SC", "AR PL UMing CN",
+                    "Noto Sans CJK SC", "WenQuanYi Zen Hei"},
                    14.25});
     label.setWordWrap(true);
 }

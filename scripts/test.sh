@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh build-essential cmake qt6-base-dev libgl-dev fonts-noto-cjk \
     libgtest-dev libgmock-dev binutils-mingw-w64-x86-64 \
     xvfb xauth openbox xdotool x11-utils imagemagick strace dbus-daemon \
-    dbus-bin at-spi2-core python3-pyatspi libglib2.0-bin \
+    dbus-bin at-spi2-core python3-pyatspi libglib2.0-bin python3-fonttools \
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
     wine64 fonts-wine locales
 # Wine shows its own texts (a message box's button) in the language of the locale.

@@ -46,7 +46,8 @@ TEST(Header, KeepsTheStartUpDateAfterMidnight) {
 TEST(Header, IsSetInASimplifiedChineseFace) {
     Session session;
     EXPECT_THAT(ui::testing::fontFamily(session.form.Label1),
-                testing::AnyOf("SimSun", "NSimSun", "Noto Serif CJK SC", "AR PL UMing CN",
+                testing::AnyOf("SimSun", "Marlinth Serif", "NSimSun", "Noto Serif CJK SC",
+                               "AR PL UMing CN",
                                "Noto Sans CJK SC", "WenQuanYi Zen Hei"));
     EXPECT_EQ(ui::testing::fontFamily(session.form.Label2),
               ui::testing::fontFamily(session.form.Label1));

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 
 #include <cstdlib>
 #ifndef _WIN32
@@ -26,12 +27,20 @@ void keepDbusFromLaunching() {
 #endif
 }
 
+// The program's own fonts hold every character of its texts, so that it needs no Chinese face
+// on the system; the system's faces stay behind them for folder names in any script.
+void addOwnFonts() {
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/marlinth-sans.otf"));
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/marlinth-serif.otf"));
+}
+
 // Chinese text in the window's font is drawn in Simplified Chinese forms whatever the locale;
 // under LANG=C fontconfig would otherwise pick Japanese ones.
 void preferSimplifiedChinese() {
     QFont font = QApplication::font();
-    font.setFamilies({font.family(), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")});
+    font.setFamilies({font.family(), QStringLiteral("Marlinth Sans"),
+                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
+                      QStringLiteral("AR PL UMing CN")});
     QApplication::setFont(font);
 }
 } // namespace
@@ -44,6 +53,7 @@ Application::Application(int& argc, char** argv) {
     // fraction of Fusion's cost.
     QApplication::setStyle(QStringLiteral("windows"));
     QGuiApplication::setDesktopFileName(QStringLiteral("marlinth"));
+    addOwnFonts();
     preferSimplifiedChinese();
 }
 
