@@ -48,6 +48,35 @@ screen_reader)
     dbus-run-session -- bash "$(dirname "$0")/screen_reader.sh" "$program" "$artifacts"
     echo "accessible tree: $artifacts/main-window-tree.txt"
     ;;
+own_fonts)
+    # The program brings its own Chinese faces: with fontconfig refusing every face that covers
+    # Chinese, its window looks the same, pixel for pixel, as with all of them there.
+    need_tools fc-list
+    start_program "$program"
+    screenshot "$MAIN" "$artifacts/system-fonts.png"
+    kill "$APP_PID"
+    wait "$APP_PID" 2>/dev/null || true
+    cat >"$artifacts/fonts.conf" <<CONF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <include>/etc/fonts/fonts.conf</include>
+  <selectfont>
+    <rejectfont>
+      <pattern><patelt name="lang"><string>zh</string></patelt></pattern>
+    </rejectfont>
+  </selectfont>
+</fontconfig>
+CONF
+    [ -n "$(fc-list :lang=zh)" ] || fail "the system has no Chinese face to leave out"
+    export FONTCONFIG_FILE=$artifacts/fonts.conf
+    [ -z "$(fc-list :lang=zh)" ] || fail "the limited configuration holds a Chinese face"
+    start_program "$program"
+    screenshot "$MAIN" "$artifacts/own-fonts.png"
+    difference=$(compare -metric AE "$artifacts/system-fonts.png" "$artifacts/own-fonts.png" \
+        null: 2>&1 || true)
+    [ "$difference" = 0 ] || fail "$difference pixels differ without the system's Chinese faces"
+    ;;
 memory_report)
     start_program "$program"
     click_memory
