@@ -75,7 +75,7 @@ def make(output, family, source, characters):
     options = subset.Options()
     options.name_IDs = ["*"]  # the licence and its address stay with the font
     options.name_languages = ["*"]
-    options.hinting = False
+    options.hinting = True  # hinted as the system's face is, so that it renders the same
     options.desubroutinize = True
     font = TTFont(os.path.join(NOTO, source), fontNumber=SC_FONT_NUMBER, recalcTimestamp=False)
     subsetter = subset.Subsetter(options)
