@@ -14,8 +14,8 @@ namespace {
 
 const wchar_t* const kLabelClass = L"MarlinthLabel";
 const wchar_t* const kLineClass = L"MarlinthLine";
+// A label's text is its window's text, which the system's accessibility reads too.
 struct LabelState {
-    std::wstring text;
     COLORREF color = GetSysColor(COLOR_BTNTEXT);
     bool transparent = false;
     bool wrap = false;
@@ -88,16 +88,17 @@ void paintLabel(HWND hwnd, HDC dc, POINT origin) {
     const HGDIOBJ previous = SelectObject(dc, labelFont(hwnd));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, state.color);
+    const std::wstring text = windowText(hwnd);
     if (state.wrap && state.emPixels > 0) {
         // Lines at the em height of the label's font, whichever face stands in for it.
         int top = client.top;
-        for (const std::wstring& line : wrapLines(dc, state.text, client.right - client.left)) {
+        for (const std::wstring& line : wrapLines(dc, text, client.right - client.left)) {
             TextOutW(dc, client.left, top, line.c_str(), int(line.size()));
             top += state.emPixels;
         }
     } else {
-        RECT text = client;
-        DrawTextW(dc, state.text.c_str(), int(state.text.size()), &text,
+        RECT area = client;
+        DrawTextW(dc, text.c_str(), int(text.size()), &area,
                   DT_NOPREFIX | (state.wrap ? DT_WORDBREAK : DT_SINGLELINE));
     }
     SelectObject(dc, previous);
@@ -207,11 +208,12 @@ int labelTextHeight(HWND label) {
     GetClientRect(label, &client);
     HDC dc = GetDC(label);
     const HGDIOBJ previous = SelectObject(dc, labelFont(label));
+    const std::wstring text = windowText(label);
     int height = 0;
     if (state.wrap && state.emPixels > 0) {
-        height = int(wrapLines(dc, state.text, client.right).size()) * state.emPixels;
+        height = int(wrapLines(dc, text, client.right).size()) * state.emPixels;
     } else {
-        DrawTextW(dc, state.text.c_str(), int(state.text.size()), &client,
+        DrawTextW(dc, text.c_str(), int(text.size()), &client,
                   DT_CALCRECT | DT_NOPREFIX | (state.wrap ? DT_WORDBREAK : DT_SINGLELINE));
         height = client.bottom - client.top;
     }
@@ -248,30 +250,23 @@ void makeLabelFont(Native& label) {
 Label::Label(Container& parent, Rect rect, const std::string& text)
     : Control([&] {
           registerClasses();
-          // The window's text is what the label shows, for the system's accessibility too.
           auto native = createChild(parent, kLabelClass, wide(text), 0, rect, makeLabelFont);
-          labelState(native->hwnd).text = wide(text);
           AccessibleOverride& accessible = accessibleOverride(*native);
           accessible.role = ROLE_SYSTEM_STATICTEXT;
-          accessible.name = [hwnd = native->hwnd] {
-              std::wstring text(std::size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-              text.resize(std::size_t(GetWindowTextW(hwnd, text.data(), int(text.size()))));
-              return text;
-          };
+          accessible.name = [hwnd = native->hwnd] { return windowText(hwnd); };
           return native;
       }()) {}
 
 std::string Label::text() const {
-    return narrow(labelState(native().hwnd).text);
+    return narrow(windowText(native().hwnd));
 }
 
 void Label::setText(const std::string& text) {
-    std::wstring value = wide(text);
-    if (value == labelState(native().hwnd).text)
-        return;
     HWND hwnd = native().hwnd;
+    const std::wstring value = wide(text);
+    if (value == windowText(hwnd))
+        return;
     SetWindowTextW(hwnd, value.c_str());
-    labelState(hwnd).text = std::move(value);
     repaint(hwnd);
     if (!native().accessible->hidden)
         NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
@@ -309,9 +304,7 @@ Button::Button(Container& parent, Rect rect, const std::string& caption)
     : Control(createChild(parent, L"BUTTON", wide(caption), WS_TABSTOP | BS_PUSHBUTTON, rect)) {}
 
 std::string Button::caption() const {
-    wchar_t text[256] = {};
-    GetWindowTextW(native().hwnd, text, 256);
-    return narrow(text);
+    return narrow(windowText(native().hwnd));
 }
 
 void Button::onClick(std::function<void()> handler) {

@@ -105,6 +105,12 @@ std::wstring wide(const std::string& utf8) {
     return result;
 }
 
+std::wstring windowText(HWND hwnd) {
+    std::wstring text(std::size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(std::size_t(GetWindowTextW(hwnd, text.data(), int(text.size()))));
+    return text;
+}
+
 std::string narrow(const std::wstring& text) {
     if (text.empty())
         return {};

@@ -92,6 +92,8 @@ std::unique_ptr<Native> createChild(Container& parent, const wchar_t* kind,
 
 std::wstring wide(const std::string& utf8);
 std::string narrow(const std::wstring& text);
+// Empty for a window that is gone.
+std::wstring windowText(HWND hwnd);
 
 // The one DPI of all screens where screens have none of their own (before Windows 10 1607).
 int systemDpi();

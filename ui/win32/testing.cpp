@@ -324,12 +324,6 @@ void closeBox(HWND window) {
         send({{window, WM_SYSCOMMAND, SC_CLOSE, 0, 0, {}}});
 }
 
-std::wstring windowText(HWND hwnd) {
-    std::wstring text(std::size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(std::size_t(GetWindowTextW(hwnd, text.data(), int(text.size()))));
-    return text;
-}
-
 std::wstring className(HWND hwnd) {
     wchar_t kind[64] = {};
     GetClassNameW(hwnd, kind, 64);
