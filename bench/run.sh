@@ -114,7 +114,7 @@ could_not_run() {
 benchmark_startup() {
     echo
     echo "startup: process start to first paint of the main window, and peak memory;"
-    echo "median of $launches launches each; goal: marlinth / bare Qt <= 1.25x"
+    echo "median of $launches launches each; goal on X: marlinth / bare Qt <= 1.35x time, <= 1.25x memory"
     printf '  %-10s %-10s %10s %12s\n' platform program "paint ms" "peak KiB"
     "$build/bench/bench_startup" xcb "$launches" "$build/app/marlinth" \
         "$build/bench/bench_bare_window" || could_not_run "startup on xcb"

@@ -6,7 +6,6 @@
 #include <QAccessibleWidget>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QMainWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -240,7 +239,7 @@ void ScrollBar::setMaximum(int maximum) {
 
 Menu::Menu(Window& window, const std::string& caption)
     : Element(std::make_unique<Native>(
-          static_cast<QMainWindow*>(window.native().widget())->menuBar()->addMenu(toQt(caption)))) {
+          menuBarOf(window)->addMenu(toQt(caption)))) {
 }
 
 MenuItem::MenuItem(Menu& menu, const std::string& caption)

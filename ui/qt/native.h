@@ -9,7 +9,11 @@
 #include <QRect>
 #include <QWidget>
 
+class QMenuBar;
+
 namespace ui {
+
+class Window;
 
 class Native {
 public:
@@ -32,6 +36,11 @@ private:
 
 // The element a Qt object stands for, or null for Qt's own objects (a message box's button).
 Element* elementOf(const QObject* object);
+
+// The main window's menu bar, which its menus go into.
+QMenuBar* menuBarOf(const Window& window);
+// Where a top-level window's controls are: under the menu bar of the main window.
+const QWidget* clientAreaOf(const QWidget* window);
 
 QRect toPixels(Rect twips);
 QPoint toPixels(Point twips);

@@ -11,7 +11,6 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QListView>
-#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -186,9 +185,7 @@ int dpiOf(const Window& window) {
 Rect pixelRect(const Control& control) {
     const QWidget* widget = widgetOf(control);
     const QWidget* window = widget->window();
-    const QWidget* client = window;
-    if (auto* main = qobject_cast<const QMainWindow*>(window))
-        client = main->centralWidget();
+    const QWidget* client = clientAreaOf(window);
     const QPoint topLeft = widget->mapTo(window, QPoint(0, 0)) - client->mapTo(window, QPoint());
     return {topLeft.x(), topLeft.y(), widget->width(), widget->height()};
 }

@@ -5,8 +5,8 @@
 #include <QDialog>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMainWindow>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 
 namespace ui {
@@ -42,28 +42,71 @@ private:
     QSize client_;
 };
 
-class MainWindow : public QMainWindow, public TopLevel {
+// The classic style gives a menu bar the button face and a dark line along its foot, the line
+// in the space it leaves below itself, only when the bar belongs to a QMainWindow; the main
+// window is not one, so its bar draws them as the style would.
+class MenuBar : public QMenuBar {
+public:
+    using QMenuBar::QMenuBar;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QRegion emptyArea(rect());
+        for (QAction* action : actions())
+            emptyArea -= actionGeometry(action);
+        {
+            QPainter painter(this);
+            painter.setClipRegion(emptyArea);
+            painter.fillRect(rect(), palette().button());
+            painter.setPen(palette().dark().color());
+            painter.drawLine(rect().bottomLeft(), rect().bottomRight());
+        }
+        QMenuBar::paintEvent(event);
+    }
+};
+
+// A plain window holding a menu bar and, under it, the client area: the main window needs no
+// docks or tool bars, and their layout code costs start-up time and memory.
+class MainWindow : public QWidget, public TopLevel {
 public:
     explicit MainWindow(QSize client)
-        : TopLevel(client) {
+        : TopLevel(client), menuBar(new MenuBar(this)), clientArea(new QWidget(this)) {
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                        Qt::WindowCloseButtonHint);
+        menuBar->setNativeMenuBar(false);
         // Controls keep their places when the window is resized; nothing lays them out.
-        auto* client_area = new QWidget(this);
-        client_area->setMinimumSize(client);
-        setCentralWidget(client_area);
-        menuBar()->setNativeMenuBar(false);
+        clientArea->resize(client);
     }
 
+    // The menu bar's height is known once its menus are in; the window grows by it. Its height
+    // for a width holds the style's line under it.
+    void fitToClientArea() {
+        const QSize client = clientSize();
+        const int menuHeight =
+            menuBar->actions().isEmpty() ? 0 : menuBar->heightForWidth(client.width());
+        menuBar->setVisible(menuHeight > 0);
+        setMinimumSize(client.width(), client.height() + menuHeight);
+        resize(minimumSize());
+    }
+
+    QMenuBar* const menuBar;
+    QWidget* const clientArea;
+
 protected:
+    void resizeEvent(QResizeEvent* event) override {
+        const int menuHeight = menuBar->isHidden() ? 0 : menuBar->heightForWidth(width());
+        menuBar->setGeometry(0, 0, width(), menuHeight);
+        clientArea->setGeometry(0, menuHeight, width(), height() - menuHeight);
+        QWidget::resizeEvent(event);
+    }
     void closeEvent(QCloseEvent* event) override {
         runCloseHandler();
-        QMainWindow::closeEvent(event);
+        QWidget::closeEvent(event);
     }
     void keyPressEvent(QKeyEvent* event) override {
         if (!pressFocusedButton(this, event))
-            QMainWindow::keyPressEvent(event);
+            QWidget::keyPressEvent(event);
     }
 };
 
@@ -95,7 +138,7 @@ std::unique_ptr<Native> makeWindow(WindowStyle style, const std::string& caption
     if (style == WindowStyle::Main) {
         auto* window = new MainWindow(pixels);
         window->setWindowTitle(toQt(caption));
-        return std::make_unique<Native>(window, window->centralWidget());
+        return std::make_unique<Native>(window, window->clientArea);
     }
     auto* dialog = new DialogWindow(pixels);
     dialog->setWindowTitle(toQt(caption));
@@ -107,6 +150,16 @@ TopLevel& topLevel(const Window& window) {
 }
 
 } // namespace
+
+QMenuBar* menuBarOf(const Window& window) {
+    return dynamic_cast<MainWindow&>(*window.native().widget()).menuBar;
+}
+
+const QWidget* clientAreaOf(const QWidget* window) {
+    if (auto* main = dynamic_cast<const MainWindow*>(window))
+        return main->clientArea;
+    return window;
+}
 
 Window::Window(WindowStyle style, const std::string& caption, Size clientTwips)
     : Container(makeWindow(style, caption, clientTwips)) {}
@@ -125,12 +178,8 @@ void Window::setTabOrder(const std::vector<Control*>& controls) {
 }
 
 void Window::show() {
-    // The menu bar comes on top of the client area, so the window grows by its height.
-    if (auto* window = qobject_cast<QMainWindow*>(native().widget())) {
-        const QSize client = topLevel(*this).clientSize();
-        const QWidget* menu = window->menuWidget();
-        window->resize(client.width(), client.height() + (menu ? menu->sizeHint().height() : 0));
-    }
+    if (auto* window = dynamic_cast<MainWindow*>(native().widget()))
+        window->fitToClientArea();
     native().widget()->show();
 }
 
