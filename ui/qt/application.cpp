@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QProxyStyle>
 #include <QResource>
+#include <QStyleFactory>
 
 #include <cstdlib>
 #ifndef _WIN32
@@ -74,16 +76,30 @@ void preferSimplifiedChinese() {
                       QStringLiteral("AR PL UMing CN")});
     QApplication::setFont(font);
 }
+// The program is made for the Windows desktop: the classic style draws the group box, buttons
+// and scroll bar as the native controls look, and paints a run's steps at a fraction of
+// Fusion's cost. A menu bar's overflow button goes without its picture: the main window's one
+// menu always fits, and looking for a reader of that PNG would load every image-format plugin
+// on the system at start-up.
+class ClassicStyle : public QProxyStyle {
+public:
+    ClassicStyle()
+        : QProxyStyle(QStyleFactory::create(QStringLiteral("windows"))) {}
+
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        if (icon == SP_ToolBarHorizontalExtensionButton)
+            return {};
+        return QProxyStyle::standardIcon(icon, option, widget);
+    }
+};
 } // namespace
 
 Application::Application(int& argc, char** argv) {
     keepDbusFromLaunching();
     FontconfigStart fontconfig;
     state_ = std::make_unique<State>(argc, argv);
-    // The program is made for the Windows desktop: the classic style draws the group box,
-    // buttons and scroll bar as the native controls look, and paints a run's steps at a
-    // fraction of Fusion's cost.
-    QApplication::setStyle(QStringLiteral("windows"));
+    QApplication::setStyle(new ClassicStyle);
     QGuiApplication::setDesktopFileName(QStringLiteral("marlinth"));
     fontconfig.wait();
     addOwnFonts();
