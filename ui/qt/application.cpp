@@ -1,4 +1,5 @@
 #include "../application.h"
+#include "font_families.h"
 
 #include <QApplication>
 #include <QFont>
@@ -71,9 +72,9 @@ void addOwnFonts() {
 // under LANG=C fontconfig would otherwise pick Japanese ones.
 void preferSimplifiedChinese() {
     QFont font = QApplication::font();
-    font.setFamilies({font.family(), QStringLiteral("Marlinth Sans"),
-                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
-                      QStringLiteral("AR PL UMing CN")});
+    font.setFamilies(installedFamilies(
+        {font.family(), QStringLiteral("Marlinth Sans"), QStringLiteral("Noto Sans CJK SC"),
+         QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")}));
     QApplication::setFont(font);
 }
 // The program is made for the Windows desktop: the classic style draws the group box, buttons

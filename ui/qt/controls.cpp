@@ -1,5 +1,6 @@
 #include "../controls.h"
 #include "../window.h"
+#include "font_families.h"
 #include "native.h"
 #include "text_label.h"
 
@@ -179,7 +180,7 @@ void Label::setFont(const Font& font) {
     QStringList families;
     for (const std::string& family : font.families)
         families << toQt(family);
-    qfont.setFamilies(families);
+    qfont.setFamilies(installedFamilies(families));
     qfont.setPointSizeF(font.pointSize);
     textLabel(*this).setLineFont(qfont);
 }
