@@ -23,6 +23,10 @@ window_maps)
     header=$(convert "$shot" -crop 266x81+32+$((64 + MENU_HEIGHT)) -format %c histogram:info:-)
     grep -qi '#FF80FF' <<<"$header" || fail "no light magenta in the header"
     grep -qi '#000040' <<<"$header" || fail "no dark navy in the header"
+    # The menu bar ends, as the classic style draws it, in a dark line across the window.
+    foot=$(row_colour "$shot" 0 334 $((MENU_HEIGHT - 1)))
+    face=$(row_colour "$shot" 0 334 1)
+    [ -n "$foot" ] && [ "$foot" != "$face" ] || fail "no line at the foot of the menu bar"
     echo "screenshot: $shot"
     ;;
 scaled_120)
