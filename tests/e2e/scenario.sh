@@ -148,8 +148,10 @@ footprint_no_bus | footprint_session_bus)
         trap 'kill "$BUS_PID" "$OPENBOX_PID" "$XVFB_PID" ${APP_PID:-} 2>/dev/null || true; rm -rf "$RUNTIME_DIR"' EXIT
     fi
     trace=$artifacts/strace.log
-    # Every call that could write to disk or start a program, from every thread and child.
-    start_program strace -f -qq -o "$trace" -e trace=execve,execveat,fork,vfork,open,openat,creat,\
+    # Every call that could write to disk or start a program, from every thread and child: a
+    # file each, so that no call is split in two by another thread's.
+    rm -f "$trace".*
+    start_program strace -ff -qq -o "$trace" -e trace=execve,execveat,fork,vfork,open,openat,creat,\
 mkdir,mkdirat,rename,renameat,renameat2,unlink,unlinkat,link,linkat,symlink,symlinkat,truncate \
         "$program"
     click_memory
@@ -164,12 +166,13 @@ mkdir,mkdirat,rename,renameat,renameat2,unlink,unlinkat,link,linkat,symlink,syml
     wait "$APP_PID" || true
     APP_PID=
     # A write is an open for writing or a change to the file system that succeeded.
-    writes=$(grep -E 'O_WRONLY|O_RDWR|O_CREAT|creat\(|mkdir|rename|unlink|link\(|linkat|symlink|truncate' \
-        "$trace" | grep -vE '= -1 ' || true)
-    programs=$(grep -E 'execve' "$trace" | grep -vE '= -1 ' | tail -n +2 || true)
+    writes=$(cat "$trace".* |
+        grep -E 'O_WRONLY|O_RDWR|O_CREAT|creat\(|mkdir|rename|unlink|link\(|linkat|symlink|truncate' |
+        grep -vE '= -1 ' || true)
+    programs=$(cat "$trace".* | grep -E 'execve' | grep -vE '= -1 ' | tail -n +2 || true)
     [ -z "$writes" ] || fail "wrote to disk: $writes"
     [ -z "$programs" ] || fail "started a program: $programs"
-    echo "$(wc -l <"$trace") traced calls: no write, no other program"
+    echo "$(cat "$trace".* | wc -l) traced calls: no write, no other program"
     ;;
 *)
     fail "no scenario $name"
