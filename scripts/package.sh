@@ -35,13 +35,10 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp build/windows/app/marlinth.exe "$stage/marlinth-x64.exe"
 cp build/windows-x86/app/marlinth.exe "$stage/marlinth-x86.exe"
-files=(marlinth-x64.exe marlinth-x86.exe LICENSE.txt)
+files=(marlinth-x64.exe marlinth-x86.exe LICENSE.txt OFL.txt)
 # Notepad before Windows 10 shows a text with bare line feeds as one line.
 sed 's/\r*$/\r/' LICENSE >"$stage/LICENSE.txt"
-if [ -f resources/fonts/OFL.txt ]; then
-    sed 's/\r*$/\r/' resources/fonts/OFL.txt >"$stage/OFL.txt"
-    files+=(OFL.txt)
-fi
+sed 's/\r*$/\r/' resources/fonts/OFL.txt >"$stage/OFL.txt"
 chmod 644 "$stage"/*
 chmod 755 "$stage"/*.exe
 touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*

@@ -77,6 +77,7 @@ void preferSimplifiedChinese() {
          QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")}));
     QApplication::setFont(font);
 }
+
 // The program is made for the Windows desktop: the classic style draws the group box, buttons
 // and scroll bar as the native controls look, and paints a run's steps at a fraction of
 // Fusion's cost. A menu bar's overflow button goes without its picture: the main window's one

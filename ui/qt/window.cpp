@@ -79,14 +79,10 @@ public:
         clientArea->resize(client);
     }
 
-    // The menu bar's height is known once its menus are in; the window grows by it. Its height
-    // for a width holds the style's line under it.
+    // The menu bar's height is known once its menus are in; the window grows by it.
     void fitToClientArea() {
         const QSize client = clientSize();
-        const int menuHeight =
-            menuBar->actions().isEmpty() ? 0 : menuBar->heightForWidth(client.width());
-        menuBar->setVisible(menuHeight > 0);
-        setMinimumSize(client.width(), client.height() + menuHeight);
+        setMinimumSize(client.width(), client.height() + menuHeight(client.width()));
         resize(minimumSize());
     }
 
@@ -95,9 +91,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
-        const int menuHeight = menuBar->isHidden() ? 0 : menuBar->heightForWidth(width());
-        menuBar->setGeometry(0, 0, width(), menuHeight);
-        clientArea->setGeometry(0, menuHeight, width(), height() - menuHeight);
+        const int menu = menuHeight(width());
+        menuBar->setGeometry(0, 0, width(), menu);
+        clientArea->setGeometry(0, menu, width(), height() - menu);
         QWidget::resizeEvent(event);
     }
     void closeEvent(QCloseEvent* event) override {
@@ -107,6 +103,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override {
         if (!pressFocusedButton(this, event))
             QWidget::keyPressEvent(event);
+    }
+
+private:
+    // A bar without menus takes no room. Its height for a width holds the style's line under it.
+    int menuHeight(int width) const {
+        return menuBar->actions().isEmpty() ? 0 : menuBar->heightForWidth(width);
     }
 };
 
