@@ -3,9 +3,7 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QFontDatabase>
 #include <QProxyStyle>
-#include <QResource>
 #include <QStyleFactory>
 
 #include <cstdlib>
@@ -54,27 +52,11 @@ private:
 #endif
 };
 
-// The program's own fonts hold every character of its texts, so that it needs no Chinese face
-// on the system; the system's faces stay behind them for folder names in any script. They are
-// used where the program holds them, uncompressed, rather than copied.
-void addOwnFont(const QString& path) {
-    const QResource font(path);
-    QFontDatabase::addApplicationFontFromData(QByteArray::fromRawData(
-        reinterpret_cast<const char*>(font.data()), qsizetype(font.size())));
-}
-
-void addOwnFonts() {
-    addOwnFont(QStringLiteral(":/fonts/marlinth-sans.otf"));
-    addOwnFont(QStringLiteral(":/fonts/marlinth-serif.otf"));
-}
-
-// Chinese text in the window's font is drawn in Simplified Chinese forms whatever the locale;
-// under LANG=C fontconfig would otherwise pick Japanese ones.
-void preferSimplifiedChinese() {
+// The interface's texts are the program's own, so one face draws them; names in lists ask for
+// more (folder_lists.cpp).
+void setInterfaceFont() {
     QFont font = QApplication::font();
-    font.setFamilies(installedFamilies(
-        {font.family(), QStringLiteral("Marlinth Sans"), QStringLiteral("Noto Sans CJK SC"),
-         QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")}));
+    font.setFamilies(familiesForOwnTexts(interfaceFamilies()));
     QApplication::setFont(font);
 }
 
@@ -105,7 +87,7 @@ Application::Application(int& argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("marlinth"));
     fontconfig.wait();
     addOwnFonts();
-    preferSimplifiedChinese();
+    setInterfaceFont();
 }
 
 Application::~Application() = default;

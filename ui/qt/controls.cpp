@@ -180,7 +180,7 @@ void Label::setFont(const Font& font) {
     QStringList families;
     for (const std::string& family : font.families)
         families << toQt(family);
-    qfont.setFamilies(installedFamilies(families));
+    qfont.setFamilies(familiesForOwnTexts(families)); // a label shows the program's own text
     qfont.setPointSizeF(font.pointSize);
     textLabel(*this).setLineFont(qfont);
 }

@@ -1,6 +1,7 @@
 #include "../folder_lists.h"
 #include "../folder_row.h"
 #include "folder_lists_private.h"
+#include "font_families.h"
 #include "native.h"
 
 #include <QAbstractListModel>
@@ -55,6 +56,13 @@ std::string driveOf(const std::string& path, const std::vector<std::string>& dri
     return best;
 }
 
+// Drive and folder names can hold any character, not only those of the program's own texts.
+QFont namesFont() {
+    QFont font = QApplication::font();
+    font.setFamilies(interfaceFamilies());
+    return font;
+}
+
 QAccessibleInterface* driveComboAccessible(const QString& key, QObject* object);
 
 class DriveCombo : public QComboBox {
@@ -62,6 +70,7 @@ public:
     DriveCombo() {
         static const bool installed = (QAccessible::installFactory(driveComboAccessible), true);
         (void)installed;
+        setFont(namesFont()); // the drop-down list takes it too
         for (const std::string& drive : systemDrives())
             addItem(QString::fromStdString(drive), QByteArray::fromStdString(drive));
     }
@@ -216,6 +225,7 @@ std::optional<std::vector<std::string>> subfolders(const fs::path& folder) {
 class FolderList : public QListView {
 public:
     FolderList() {
+        setFont(namesFont());
         setModel(&model_);
         setItemDelegate(new IndentingDelegate(this));
         setUniformItemSizes(true);

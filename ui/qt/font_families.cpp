@@ -1,5 +1,9 @@
 #include "font_families.h"
 
+#include <QFontDatabase>
+#include <QResource>
+#include <QSet>
+
 #ifndef _WIN32
 #include <fontconfig/fontconfig.h>
 #endif
@@ -8,35 +12,79 @@ namespace ui {
 
 namespace {
 
-// Whether a font answers to the family name, in any of its languages: the toolkit's own list of
-// families comes from the same place.
-bool installed(const QString& family) {
-#ifdef _WIN32
-    (void)family;
-    return true;
-#else
-    const QByteArray name = family.toUtf8();
-    FcPattern* pattern = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, name.constData(),
-                                        static_cast<char*>(nullptr));
+QStringList& ownFamilies() {
+    static QStringList families;
+    return families;
+}
+
+// The program's fonts are used where the program holds them, uncompressed, rather than copied.
+void addOwnFont(const QString& path) {
+    const QResource font(path);
+    const int id = QFontDatabase::addApplicationFontFromData(QByteArray::fromRawData(
+        reinterpret_cast<const char*>(font.data()), qsizetype(font.size())));
+    ownFamilies() += QFontDatabase::applicationFontFamilies(id);
+}
+
+#ifndef _WIN32
+// Fontconfig compares family names without regard to case or blanks.
+QString comparable(const QString& family) {
+    return family.toCaseFolded().remove(QLatin1Char(' '));
+}
+
+// Every name, in any of its languages, that a font answers to: the toolkit's own list of
+// families comes from the same place. Taken once, when the first font is chosen, after the
+// program's own fonts are added.
+QSet<QString> familiesOfAllFonts() {
+    QSet<QString> families;
+    FcPattern* pattern = FcPatternCreate();
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, static_cast<char*>(nullptr));
-    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
-    const bool found = fonts && fonts->nfont > 0;
-    if (fonts)
+    if (FcFontSet* fonts = FcFontList(nullptr, pattern, objects)) {
+        for (int i = 0; i < fonts->nfont; ++i) {
+            FcChar8* name = nullptr;
+            for (int n = 0;
+                 FcPatternGetString(fonts->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n)
+                families.insert(comparable(QString::fromUtf8(reinterpret_cast<char*>(name))));
+        }
         FcFontSetDestroy(fonts);
+    }
     FcObjectSetDestroy(objects);
     FcPatternDestroy(pattern);
-    return found;
-#endif
+    return families;
 }
+#endif
 
 } // namespace
 
+void addOwnFonts() {
+    addOwnFont(QStringLiteral(":/fonts/marlinth-sans.otf"));
+    addOwnFont(QStringLiteral(":/fonts/marlinth-serif.otf"));
+}
+
 QStringList installedFamilies(const QStringList& wanted) {
+#ifdef _WIN32
+    return wanted;
+#else
+    static const QSet<QString> installed = familiesOfAllFonts();
     QStringList families;
     for (const QString& family : wanted)
-        if (installed(family))
+        if (installed.contains(comparable(family)))
             families << family;
     return families.isEmpty() ? wanted : families;
+#endif
+}
+
+QStringList familiesForOwnTexts(const QStringList& wanted) {
+    const QStringList families = installedFamilies(wanted);
+    if (!families.isEmpty() && ownFamilies().contains(families.first()))
+        return {families.first()};
+    return families;
+}
+
+QStringList interfaceFamilies() {
+    return installedFamilies({QFontDatabase::systemFont(QFontDatabase::GeneralFont).family(),
+                              QStringLiteral("Marlinth Sans"), QStringLiteral("Noto Sans CJK SC"),
+                              QStringLiteral("WenQuanYi Zen Hei"),
+                              QStringLiteral("AR PL UMing CN")});
 }
 
 } // namespace ui

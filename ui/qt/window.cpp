@@ -1,4 +1,5 @@
 #include "../window.h"
+#include "icon_file.h"
 #include "native.h"
 
 #include <QCloseEvent>
@@ -8,6 +9,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QResource>
 
 namespace ui {
 
@@ -167,7 +169,11 @@ Window::Window(WindowStyle style, const std::string& caption, Size clientTwips)
     : Container(makeWindow(style, caption, clientTwips)) {}
 
 void Window::useApplicationIcon() {
-    native().widget()->setWindowIcon(QIcon(QStringLiteral(":/icons/marlinth.ico")));
+    const QResource file(QStringLiteral(":/icons/marlinth.ico"));
+    QIcon icon;
+    for (const QImage& image : iconFileImages(file.uncompressedData()))
+        icon.addPixmap(QPixmap::fromImage(image));
+    native().widget()->setWindowIcon(icon);
 }
 
 void Window::onCloseRequest(std::function<void()> handler) {
