@@ -153,6 +153,16 @@ TopLevel& topLevel(const Window& window) {
     return *dynamic_cast<TopLevel*>(window.native().widget());
 }
 
+// While the window manager maps the window, the program would only wait: it draws the window
+// once off screen meanwhile, so that the faces and glyph images its first drawing needs are
+// ready when the window is exposed.
+void drawOffScreen(QWidget* window) {
+    const qreal scale = window->devicePixelRatioF();
+    QImage image(window->size() * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    window->render(&image);
+}
+
 } // namespace
 
 QMenuBar* menuBarOf(const Window& window) {
@@ -186,9 +196,11 @@ void Window::setTabOrder(const std::vector<Control*>& controls) {
 }
 
 void Window::show() {
-    if (auto* window = dynamic_cast<MainWindow*>(native().widget()))
+    QWidget* widget = native().widget();
+    if (auto* window = dynamic_cast<MainWindow*>(widget))
         window->fitToClientArea();
-    native().widget()->show();
+    widget->show();
+    drawOffScreen(widget);
 }
 
 void Window::showModal() {
