@@ -180,7 +180,8 @@ void Label::setFont(const Font& font) {
     QStringList families;
     for (const std::string& family : font.families)
         families << toQt(family);
-    qfont.setFamilies(familiesForOwnTexts(families)); // a label shows the program's own text
+    // A label shows the program's own text.
+    qfont.setFamilies(familiesForOwnTexts(installedFamilies(families)));
     qfont.setPointSizeF(font.pointSize);
     textLabel(*this).setLineFont(qfont);
 }

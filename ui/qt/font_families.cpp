@@ -73,11 +73,10 @@ QStringList installedFamilies(const QStringList& wanted) {
 #endif
 }
 
-QStringList familiesForOwnTexts(const QStringList& wanted) {
-    const QStringList families = installedFamilies(wanted);
-    if (!families.isEmpty() && ownFamilies().contains(families.first()))
-        return {families.first()};
-    return families;
+QStringList familiesForOwnTexts(const QStringList& installed) {
+    if (!installed.isEmpty() && ownFamilies().contains(installed.first()))
+        return {installed.first()};
+    return installed;
 }
 
 QStringList interfaceFamilies() {

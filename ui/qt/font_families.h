@@ -14,11 +14,11 @@ void addOwnFonts();
 // and then goes on to the next family all the same.
 QStringList installedFamilies(const QStringList& wanted);
 
-// The installed families of `wanted` for the program's own texts. When the first is one of the
+// Of installed families, those for the program's own texts. When the first is one of the
 // program's own fonts, that one alone: it holds every character of those texts, and asked for
 // several families the toolkit sorts every installed face into a fallback list before it draws
 // anything, a list such a text never needs.
-QStringList familiesForOwnTexts(const QStringList& wanted);
+QStringList familiesForOwnTexts(const QStringList& installed);
 
 // The interface's families, the system's first and then Simplified Chinese faces, for text that
 // can hold any character: file and folder names. Han characters that the program's own font
