@@ -107,6 +107,30 @@ INSTANTIATE_TEST_SUITE_P(
                     Ending{"close_box", [](ModalWindow& d) { d.clickCloseBox(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// With another program open, however the chooser closes (and after any report box), the main
+// window is the active one again, with the focus on the button that opened the chooser.
+class ClosingTheChooser : public testing::TestWithParam<Ending> {};
+
+TEST_P(ClosingTheChooser, GivesTheMainWindowBackTheActivationAndFocus) {
+    ui::testing::OtherProgramWindow other;
+    if (!other.shown())
+        GTEST_SKIP() << "this back end cannot show another program's window";
+    Session session;
+    session.onDialog([&](ModalWindow& dialog) { GetParam().close(dialog); });
+    ui::testing::click(session.form.Command3);
+
+    EXPECT_TRUE(ui::testing::isActive(session.form.window));
+    EXPECT_EQ(ui::testing::focusedControl(session.form.window), &session.form.Command3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, ClosingTheChooser,
+    testing::Values(Ending{"ok", [](ModalWindow& d) { d.clickButton("确定"); }},
+                    Ending{"cancel", [](ModalWindow& d) { d.clickButton("取消"); }},
+                    Ending{"close_box", [](ModalWindow& d) { d.clickCloseBox(); }},
+                    Ending{"alt_f4", [](ModalWindow& d) { d.pressKey(Key::F4, true); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(FolderCommand, OkRunsOneSlowCheckThenReportsAndTurnsIdle) {
     Session session;
     std::string statusAfterOk;
@@ -161,6 +185,37 @@ TEST(Chooser, EscAndEnterInTheListsNeitherCloseNorConfirm) {
 
     EXPECT_TRUE(checked);
     EXPECT_EQ(session.reports.size(), 1u);
+}
+
+// Dropped down, the drive list takes Esc and Enter itself: Esc closes it as it was, Enter takes
+// the highlighted drive; the dialog stays open.
+TEST(Chooser, EscAndEnterReachTheDroppedDownDriveList) {
+    ScratchFolder scratch;
+    const std::string other = scratch.make("other-drive");
+    ui::testing::setDrives({{scratch.root(), other}});
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    ui::testing::setDrives(std::nullopt);
+    session.onDialog([&](ModalWindow& dialog) {
+        dialog.pressKey(Key::F4);
+        EXPECT_TRUE(ui::testing::isDroppedDown(chooser.Drive1));
+        dialog.pressKey(Key::Down);
+        dialog.pressKey(Key::Escape);
+        EXPECT_FALSE(ui::testing::isDroppedDown(chooser.Drive1));
+        EXPECT_EQ(chooser.Drive1.drive(), scratch.root());
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+
+        dialog.pressKey(Key::F4);
+        dialog.pressKey(Key::Down);
+        dialog.pressKey(Key::Enter);
+        EXPECT_FALSE(ui::testing::isDroppedDown(chooser.Drive1));
+        EXPECT_EQ(chooser.Drive1.drive(), other);
+        EXPECT_EQ(chooser.Dir1.path(), other);
+        EXPECT_TRUE(ui::testing::isShown(chooser.window));
+        dialog.clickButton("取消");
+    });
+    chooser.showModal();
+    EXPECT_EQ(session.form.Label3.text(), kIdle);
 }
 
 TEST(Chooser, DoubleClickMovesDownAndUpAndSingleClickOnlySelects) {
@@ -260,6 +315,7 @@ TEST(Chooser, ScreenReadersHearTheListsAndEachFoldersDepth) {
                   "第 " + std::to_string(last) + " 层，已打开");
         EXPECT_EQ(ui::testing::accessibleDescription(chooser.Dir1, last),
                   "第 " + std::to_string(last + 1) + " 层");
+        EXPECT_EQ(ui::testing::accessibleDescription(chooser.Dir1, last + 1), std::nullopt);
         dialog.clickButton("取消");
     });
     chooser.showModal();
@@ -320,6 +376,33 @@ TEST(Chooser, AThousandOpeningsLeaveNothingBehind) {
     EXPECT_LT(growth, 1024);
 #endif
 }
+
+#ifdef _WIN32
+// Started from a network share, the chooser shows the share as the current drive and the
+// folders in it, each with its name. The tests' Wine has the share \\marlinth\share.
+TEST(Chooser, ListsTheNetworkShareItWasStartedFrom) {
+    const fs::path share = L"\\\\marlinth\\share";
+    if (!fs::is_directory(share))
+        GTEST_SKIP() << "no share \\\\marlinth\\share here";
+    const fs::path previous = fs::current_path();
+    const fs::path folder = share / "marlinth-test";
+    fs::create_directories(folder / "inner");
+    fs::current_path(folder);
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    fs::current_path(previous);
+    session.onDialog([&](ModalWindow& dialog) {
+        EXPECT_EQ(chooser.Drive1.drive(), "\\\\marlinth\\share");
+        EXPECT_THAT(names(chooser.Dir1),
+                    testing::ElementsAre("\\\\marlinth\\share", "marlinth-test", "inner"));
+        ui::testing::doubleClickRow(chooser.Dir1, 0);
+        EXPECT_EQ(chooser.Dir1.path(), "\\\\marlinth\\share\\");
+        dialog.clickButton("取消");
+    });
+    chooser.showModal();
+    fs::remove_all(folder);
+}
+#endif
 
 // Names a file system allows but that trip up careless code.
 TEST(Chooser, OddFolderNamesListAndOpen) {

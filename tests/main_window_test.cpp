@@ -47,8 +47,7 @@ TEST(Header, IsSetInASimplifiedChineseFace) {
     Session session;
     EXPECT_THAT(ui::testing::fontFamily(session.form.Label1),
                 testing::AnyOf("SimSun", "Marlinth Serif", "NSimSun", "Noto Serif CJK SC",
-                               "AR PL UMing CN",
-                               "Noto Sans CJK SC", "WenQuanYi Zen Hei"));
+                               "AR PL UMing CN", "Noto Sans CJK SC", "WenQuanYi Zen Hei"));
     EXPECT_EQ(ui::testing::fontFamily(session.form.Label2),
               ui::testing::fontFamily(session.form.Label1));
 }
@@ -195,6 +194,16 @@ TEST(Window, DrawsTheTwoColourHeaderAndTheDoubleLine) {
     EXPECT_EQ(countInRect(image, {8, 48, 304, 1}, dark), 304);
     EXPECT_FALSE(isColor(image.at(7, 47), light));
     EXPECT_FALSE(isColor(image.at(312, 48), dark));
+}
+
+// A switch of the desktop's colour scheme while the program runs reaches the status line.
+TEST(Window, StatusLineFollowsTheDesktopsTextColour) {
+    Session session;
+    const ui::Rgb green{0, 160, 0};
+    ASSERT_TRUE(ui::testing::setSystemTextColor(green));
+    const ui::testing::Image image = ui::testing::grab(session.form.window);
+    ui::testing::setSystemTextColor(std::nullopt);
+    EXPECT_GT(countInRect(image, {24, 192, 265, 17}, green), 10);
 }
 
 // The device rows of the logical pixel row from `top` on that hold the colour across the

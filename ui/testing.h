@@ -10,13 +10,28 @@
 #include "window.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace ui::testing {
 
-enum class Key { Enter, Escape, Space, Tab, Left, Right, Up, Down, Home, End, PageUp, PageDown };
+enum class Key {
+    Enter,
+    Escape,
+    Space,
+    Tab,
+    Left,
+    Right,
+    Up,
+    Down,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    F4
+};
 
 // A left click at the control's centre; returns once the click has been handled.
 void click(Control& control);
@@ -32,6 +47,23 @@ void post(std::function<void()> action);
 
 Control* focusedControl(Window& window);
 bool isShown(const Window& window);
+// The window the desktop gives the keyboard to: the active one, in front of other programs.
+bool isActive(const Window& window);
+
+// A window of another program, shown and active, as one the user started before this program;
+// it closes when the object goes. Where the back end cannot make one, shown() is false.
+class OtherProgramWindow {
+public:
+    OtherProgramWindow();
+    ~OtherProgramWindow();
+    OtherProgramWindow(const OtherProgramWindow&) = delete;
+    OtherProgramWindow& operator=(const OtherProgramWindow&) = delete;
+    bool shown() const { return state_ != nullptr; }
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 bool isMenuOpen(const Menu& menu);
 // The item the keyboard or mouse would choose in its open menu.
 bool isHighlighted(const MenuItem& item);
@@ -66,6 +98,9 @@ struct Image {
 // to a logical pixel.
 Image grab(Window& window);
 Rgb systemColor(SystemColor color);
+// The desktop's scheme gives text this colour from now on, as a switch of theme does; nothing
+// returns to the scheme the tests started with. False where the back end cannot change it.
+bool setSystemTextColor(std::optional<Rgb> color);
 
 // What a screen reader learns of a control.
 enum class AccessibleRole { StaticText, StatusLine, DropDownList, List, Other };
@@ -77,8 +112,9 @@ struct AccessibleInfo {
     bool hidden = false;
 };
 AccessibleInfo accessibleInfo(const Control& control);
-// What it is told of a row of the directory list besides the folder's name.
-std::string accessibleDescription(const DirList& list, int row);
+// What it is told of a row of the directory list besides the folder's name; nothing for a row
+// the list does not have.
+std::optional<std::string> accessibleDescription(const DirList& list, int row);
 // How many changes of the control's name screen readers have been told of so far; nothing where
 // the toolkit tells them only while one listens through the desktop (Qt: the end-to-end tests
 // listen).
@@ -96,7 +132,7 @@ public:
     std::vector<std::string> buttons() const;
     bool hasIcon() const;
     void clickButton(const std::string& caption);
-    void pressKey(Key key);
+    void pressKey(Key key, bool withAlt = false);
     void clickCloseBox();
 
     // The program's own controls in the window, for the dialogs it builds.
@@ -129,6 +165,7 @@ int selectedRow(const DirList& list);
 void clickRow(DirList& list, int row);
 void doubleClickRow(DirList& list, int row);
 std::vector<std::string> drives(const DriveList& list);
+bool isDroppedDown(const DriveList& list);
 // Picks a drive from the drop-down list as a user would.
 void chooseDrive(DriveList& list, const std::string& drive);
 // Drive lists created from now on offer these drives; nullopt returns to the system's.

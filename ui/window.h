@@ -26,8 +26,9 @@ public:
     void setTabOrder(const std::vector<Control*>& controls);
 
     void show();
-    // Shows the window modally, without an owner: every other window takes no input until it
-    // closes. Returns when it has closed.
+    // Shows the window modally: every other window takes no input until it closes. The window
+    // it was opened from owns it, so that it stays above that window and is not lost beneath
+    // it. Returns when it has closed.
     void showModal();
     void close();
 };

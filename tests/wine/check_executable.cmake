@@ -1,9 +1,10 @@
 cmake_minimum_required(VERSION 3.22)
 # The Windows program stands alone and starts on every Windows from 7 SP1: it imports only
 # from DLLs every Windows has and no function newer than 7 SP1, stays small, asks for a finer
-# timer than the default 15.6 ms ticks, and reserves a main-thread stack deep enough for
-# thousands of nested checks.
-#   cmake -DPROGRAM=<exe> -DOBJDUMP=<objdump> -DSTACK_RESERVE=<bytes> -P check_executable.cmake
+# timer than the default 15.6 ms ticks and for no system error boxes. Its header leaves other
+# threads the default stack reserve, uses the whole address space and knows of terminal
+# servers.
+#   cmake -DPROGRAM=<exe> -DOBJDUMP=<objdump> -P check_executable.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
@@ -54,6 +55,9 @@ foreach(function timeBeginPeriod CreateWaitableTimerExW)
         message(FATAL_ERROR "does not import ${function}: pauses would wait in 15.6 ms ticks")
     endif()
 endforeach()
+if(NOT SetErrorMode IN_LIST functions)
+    message(FATAL_ERROR "does not import SetErrorMode: an empty drive would raise the system's box")
+endif()
 
 string(REGEX MATCH "MajorSubsystemVersion[ \t]+([0-9]+)" major "${headers}")
 set(major ${CMAKE_MATCH_1})
@@ -68,11 +72,28 @@ if(size GREATER 409600)
     message(FATAL_ERROR "${size} bytes: more than 400 KB")
 endif()
 
+# Every thread made with the default size gets the header's reserve: the system's, and those
+# other software starts in the process.
 string(REGEX MATCH "SizeOfStackReserve[ \t]+([0-9a-fA-F]+)" reserve "${headers}")
 math(EXPR reserve "0x${CMAKE_MATCH_1}")
-if(NOT reserve EQUAL STACK_RESERVE)
-    message(FATAL_ERROR "stack reserve is ${reserve} bytes, not ${STACK_RESERVE}")
+if(reserve GREATER 1048576)
+    message(FATAL_ERROR "stack reserve is ${reserve} bytes: each thread would take that much")
 endif()
+# Bits of the header that must be set: IMAGE_FILE_LARGE_ADDRESS_AWARE and
+# IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE.
+foreach(field_bit IN ITEMS "Characteristics;0x20;large-address-aware"
+        "DllCharacteristics;0x8000;terminal-server aware")
+    list(GET field_bit 0 field)
+    list(GET field_bit 1 bit)
+    list(GET field_bit 2 meaning)
+    string(REGEX MATCH "\n${field}[ \t]+(0x)?([0-9a-fA-F]+)" ignored "${headers}")
+    set(${field} "0x${CMAKE_MATCH_2}")
+    math(EXPR set "${${field}} & ${bit}")
+    if(NOT set)
+        message(FATAL_ERROR "${field} ${${field}}: not ${meaning}")
+    endif()
+endforeach()
 list(LENGTH functions count)
 message(STATUS "${size} bytes; subsystem ${major}.${minor}; stack reserve ${reserve}; "
+    "characteristics ${Characteristics}; DLL characteristics ${DllCharacteristics}; "
     "${count} functions imported from: ${imports}")

@@ -37,6 +37,9 @@ prepare_prefix() {
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
         touch "$WINEPREFIX/.prepared"
     fi
+    # A network share, \\marlinth\share, that Wine maps to a folder of the tests'.
+    mkdir -p "$state/share" "$WINEPREFIX/dosdevices/unc/marlinth"
+    ln -sfn "$state/share" "$WINEPREFIX/dosdevices/unc/marlinth/share"
     if ! "$wineserver" -p300 </dev/null >>"$log" 2>&1; then
         return 0 # already up, with its services
     fi

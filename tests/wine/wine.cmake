@@ -23,9 +23,8 @@ else()
 endif()
 
 function(wine_discover_tests target prefix)
-    # The program's own runtime and stack: static, and deep enough for thousands of nested
-    # checks.
-    target_link_options(${target} PRIVATE -static -Wl,--stack,${MARLINTH_STACK_RESERVE})
+    # The program's own runtime and header settings.
+    target_link_options(${target} PRIVATE -static ${MARLINTH_EXE_LINK_OPTIONS})
     if(NOT wine_runs_tests)
         return()
     endif()
@@ -41,7 +40,6 @@ endfunction()
 
 add_test(NAME win32.executable
     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:marlinth> -DOBJDUMP=${CMAKE_OBJDUMP}
-        -DSTACK_RESERVE=${MARLINTH_STACK_RESERVE}
         -P ${CMAKE_CURRENT_LIST_DIR}/check_executable.cmake)
 if(NOT wine_runs_tests)
     return()

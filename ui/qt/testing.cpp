@@ -4,6 +4,7 @@
 #include "text_label.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -60,12 +61,14 @@ Qt::Key qtKey(Key key) {
         return Qt::Key_PageUp;
     case Key::PageDown:
         return Qt::Key_PageDown;
+    case Key::F4:
+        return Qt::Key_F4;
     }
     return Qt::Key_unknown;
 }
 
-void keyClick(QWidget* window, Key key) {
-    QTest::keyClick(window->windowHandle(), qtKey(key));
+void keyClick(QWidget* window, Key key, bool alt = false) {
+    QTest::keyClick(window->windowHandle(), qtKey(key), alt ? Qt::AltModifier : Qt::NoModifier);
 }
 
 void sendClose(QWidget* window) {
@@ -151,6 +154,15 @@ bool isShown(const Window& window) {
     return widgetOf(window)->isVisible();
 }
 
+bool isActive(const Window& window) {
+    return widgetOf(window)->isActiveWindow();
+}
+
+// Toolkit windows here are all the program's own: there is no other program to make.
+struct OtherProgramWindow::State {};
+OtherProgramWindow::OtherProgramWindow() = default;
+OtherProgramWindow::~OtherProgramWindow() = default;
+
 bool isMenuOpen(const Menu& menu) {
     return static_cast<QMenu*>(menu.native().object())->isVisible();
 }
@@ -217,6 +229,20 @@ Image grab(Window& window) {
     return result;
 }
 
+// The desktop's scheme reaches the program as the application palette.
+bool setSystemTextColor(std::optional<Rgb> color) {
+    static const QPalette original = QApplication::palette();
+    QPalette palette = original;
+    if (color) {
+        const QColor text(color->red, color->green, color->blue);
+        palette.setColor(QPalette::WindowText, text);
+        palette.setColor(QPalette::ButtonText, text);
+    }
+    QApplication::setPalette(palette);
+    QApplication::processEvents();
+    return true;
+}
+
 Rgb systemColor(SystemColor color) {
     const QColor qcolor = QApplication::palette().color(
         color == SystemColor::CaptionText ? QPalette::HighlightedText : QPalette::WindowText);
@@ -258,8 +284,8 @@ void ModalWindow::clickButton(const std::string& caption) {
     qFatal("no button \"%s\" in the modal window", caption.c_str());
 }
 
-void ModalWindow::pressKey(Key key) {
-    keyClick(native_.widget(), key);
+void ModalWindow::pressKey(Key key, bool withAlt) {
+    keyClick(native_.widget(), key, withAlt);
 }
 
 void ModalWindow::clickCloseBox() {
@@ -306,10 +332,12 @@ AccessibleInfo accessibleInfo(const Control& control) {
     return info;
 }
 
-std::string accessibleDescription(const DirList& list, int row) {
+std::optional<std::string> accessibleDescription(const DirList& list, int row) {
     QAccessibleInterface* rowAccessible =
         QAccessible::queryAccessibleInterface(widgetOf(list))->child(row);
-    return rowAccessible ? fromQt(rowAccessible->text(QAccessible::Description)) : std::string();
+    if (!rowAccessible)
+        return std::nullopt;
+    return fromQt(rowAccessible->text(QAccessible::Description));
 }
 
 // Qt passes accessibility events on only while the desktop's bridge is active.
@@ -377,6 +405,10 @@ void chooseDrive(DriveList& list, const std::string& drive) {
     const int start = combo.currentIndex();
     for (int step = 0; step < std::abs(index - start); ++step)
         keyClick(combo.window(), index > start ? Key::Down : Key::Up);
+}
+
+bool isDroppedDown(const DriveList& list) {
+    return comboBox(list).view()->isVisible();
 }
 
 void setDrives(std::optional<std::vector<std::string>> drives) {

@@ -3,36 +3,82 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include <optional>
+
 namespace ui {
 
 namespace {
 
 // The system's accessible object for the window's client area, with what the program knows
 // better put in its place: a role, a name, rows' names and descriptions, or that it is hidden.
-class Accessible final : public IAccessible {
+// It stands in for the system's object whole: a client that reaches it through any of its
+// interfaces (a reader walks children through IEnumVARIANT) finds this object, never the
+// system's. IServiceProvider is not offered, as the system's would lead past it.
+class Accessible final : public IAccessible, public IEnumVARIANT, public IOleWindow {
 public:
-    Accessible(IAccessible* system, std::shared_ptr<const AccessibleOverride> override)
-        : system_(system),
-          override_(std::move(override)) {}
+    Accessible(HWND hwnd, IAccessible* system, std::shared_ptr<const AccessibleOverride> override)
+        : hwnd_(hwnd),
+          system_(system),
+          override_(std::move(override)) {
+        system_->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&children_));
+    }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-        if (id == __uuidof(IUnknown) || id == __uuidof(IDispatch) || id == __uuidof(IAccessible)) {
+        if (id == __uuidof(IUnknown) || id == __uuidof(IDispatch) || id == __uuidof(IAccessible))
             *object = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
+        else if (id == __uuidof(IEnumVARIANT) && children_)
+            *object = static_cast<IEnumVARIANT*>(this);
+        else if (id == __uuidof(IOleWindow))
+            *object = static_cast<IOleWindow*>(this);
+        else {
+            *object = nullptr;
+            return E_NOINTERFACE;
         }
-        return system_->QueryInterface(id, object); // IEnumVARIANT, IOleWindow
+        AddRef();
+        return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override {
         const ULONG left = --references_;
         if (left == 0) {
+            if (children_)
+                children_->Release();
             system_->Release();
             delete this;
         }
         return left;
     }
+
+    // IEnumVARIANT: the system's enumeration of the children
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override {
+        return children_->Next(count, children, fetched);
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return children_->Skip(count); }
+    HRESULT STDMETHODCALLTYPE Reset() override { return children_->Reset(); }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override {
+        *copy = nullptr;
+        IEnumVARIANT* systemCopy = nullptr;
+        IAccessible* systemObject = nullptr;
+        HRESULT result = children_->Clone(&systemCopy);
+        if (SUCCEEDED(result))
+            result = systemCopy->QueryInterface(__uuidof(IAccessible),
+                                                reinterpret_cast<void**>(&systemObject));
+        if (systemCopy)
+            systemCopy->Release();
+        if (FAILED(result))
+            return result;
+        auto* clone = new Accessible(hwnd_, systemObject, override_);
+        *copy = static_cast<IEnumVARIANT*>(clone);
+        return S_OK;
+    }
+
+    // IOleWindow
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+        *window = hwnd_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
     // IDispatch
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -137,12 +183,18 @@ private:
     static bool isSelf(const VARIANT& child) {
         return child.vt != VT_I4 || child.lVal == CHILDID_SELF;
     }
-    static HRESULT answer(const std::wstring& text, BSTR* result) {
-        *result = SysAllocStringLen(text.data(), UINT(text.size()));
+    // No text: a row the control does not have.
+    static HRESULT answer(const std::optional<std::wstring>& text, BSTR* result) {
+        *result = nullptr;
+        if (!text)
+            return E_INVALIDARG;
+        *result = SysAllocStringLen(text->data(), UINT(text->size()));
         return *result ? S_OK : E_OUTOFMEMORY;
     }
 
+    HWND hwnd_;
     IAccessible* system_;
+    IEnumVARIANT* children_ = nullptr; // null where the system's object has none
     // Shared: a screen reader may hold on to the object after the control is gone.
     std::shared_ptr<const AccessibleOverride> override_;
     ULONG references_ = 1;
@@ -162,8 +214,9 @@ LRESULT CALLBACK answerAccessibility(HWND hwnd, UINT message, WPARAM wParam, LPA
     if (FAILED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&system))))
         return DefSubclassProc(hwnd, message, wParam, lParam);
-    auto* accessible = new Accessible(system, native->accessible);
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, accessible);
+    auto* accessible = new Accessible(hwnd, system, native->accessible);
+    const LRESULT result =
+        LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible));
     accessible->Release();
     return result;
 }

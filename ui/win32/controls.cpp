@@ -16,7 +16,7 @@ const wchar_t* const kLabelClass = L"MarlinthLabel";
 const wchar_t* const kLineClass = L"MarlinthLine";
 // A label's text is its window's text, which the system's accessibility reads too.
 struct LabelState {
-    COLORREF color = GetSysColor(COLOR_BTNTEXT);
+    std::optional<COLORREF> color; // its own, else the system's label text
     bool transparent = false;
     bool wrap = false;
     std::optional<Font> fontWanted;
@@ -56,6 +56,22 @@ LabelState& labelState(HWND hwnd) {
     return *reinterpret_cast<LabelState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
+bool highContrast() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// Read as the label paints, so that a change of the desktop's colours shows at once. A label's
+// own colour gives way to the system's text colour while high contrast is on: the scheme the
+// user chose to read by.
+COLORREF textColor(const LabelState& state) {
+    if (!state.color)
+        return GetSysColor(COLOR_BTNTEXT);
+    return highContrast() ? GetSysColor(COLOR_WINDOWTEXT) : *state.color;
+}
+
 bool isLabel(HWND hwnd) {
     wchar_t kind[32] = {};
     GetClassNameW(hwnd, kind, 32);
@@ -87,7 +103,7 @@ void paintLabel(HWND hwnd, HDC dc, POINT origin) {
     }
     const HGDIOBJ previous = SelectObject(dc, labelFont(hwnd));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, state.color);
+    SetTextColor(dc, textColor(state));
     const std::wstring text = windowText(hwnd);
     if (state.wrap && state.emPixels > 0) {
         // Lines at the em height of the label's font, whichever face stands in for it.

@@ -9,6 +9,7 @@ namespace {
 struct DpiFunctions {
     UINT(WINAPI* dpiForWindow)(HWND) = nullptr;
     BOOL(WINAPI* adjustWindowRectForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+    BOOL(WINAPI* enableNonClientDpiScaling)(HWND) = nullptr;
 };
 
 template <typename Function> Function lookUp(HMODULE module, const char* name) {
@@ -22,6 +23,8 @@ DpiFunctions lookUpDpiFunctions() {
     found.dpiForWindow = lookUp<decltype(found.dpiForWindow)>(user32, "GetDpiForWindow");
     found.adjustWindowRectForDpi =
         lookUp<decltype(found.adjustWindowRectForDpi)>(user32, "AdjustWindowRectExForDpi");
+    found.enableNonClientDpiScaling =
+        lookUp<decltype(found.enableNonClientDpiScaling)>(user32, "EnableNonClientDpiScaling");
     return found;
 }
 
@@ -59,6 +62,14 @@ void adjustWindowRect(RECT& rect, HWND hwnd, int dpi) {
         adjust(&rect, style, menu, exStyle, UINT(dpi));
     else
         AdjustWindowRectEx(&rect, style, menu, exStyle); // the frame at the system DPI
+}
+
+// Windows 10 1607 has the first per-monitor DPI (v1), which scales a window's caption and menu
+// bar with the screen only when the window asks as it is made; later versions (v2) scale them
+// anyway.
+void scaleFrameWithScreen(HWND hwnd) {
+    if (const auto enable = dpiFunctions().enableNonClientDpiScaling)
+        enable(hwnd);
 }
 
 void simulateSystemDpiOnly(int dpi) {

@@ -15,8 +15,25 @@ namespace {
 constexpr int kIndent = 8;
 constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL;
 
+bool isShare(const std::wstring& path) {
+    return path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
+}
+
+// The drive or network share the full path lies on, with its closing backslash: "C:\",
+// "\\server\share\".
 std::wstring rootOf(const std::wstring& path) {
+    if (isShare(path)) {
+        const std::size_t server = path.find(L'\\', 2);
+        const std::size_t share =
+            server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+        return share == std::wstring::npos ? path + L'\\' : path.substr(0, share + 1);
+    }
     return path.size() >= 3 && path[1] == L':' ? path.substr(0, 3) : path.substr(0, 1);
+}
+
+// How the drive lists show a root: a share as "\\server\share", as users write it.
+std::wstring rootName(const std::wstring& root) {
+    return isShare(root) ? root.substr(0, root.size() - 1) : root;
 }
 
 std::optional<std::vector<std::string>>& drivesOverride() {
@@ -59,7 +76,7 @@ bool openFolder(HWND list, FolderListState& state, const std::wstring& path) {
 
     std::vector<FolderRow> rows;
     const std::wstring root = rootOf(folder);
-    rows.push_back({root, root, 0, true});
+    rows.push_back({root, rootName(root), 0, true});
     for (std::size_t start = root.size(); start < folder.size();) {
         const std::size_t end = folder.find(L'\\', start);
         rows.push_back(
@@ -123,6 +140,14 @@ FolderListState& folderState(const DirList& list) {
     return *static_cast<FolderListState*>(list.native().state.get());
 }
 
+struct DriveListState {
+    LRESULT chosen = CB_ERR; // the drive last chosen, which the list shows when it is closed
+};
+
+DriveListState& driveState(const DriveList& list) {
+    return *static_cast<DriveListState*>(list.native().state.get());
+}
+
 } // namespace
 
 void overrideDrives(std::optional<std::vector<std::string>> drives) {
@@ -134,6 +159,7 @@ DriveList::DriveList(Container& parent, Rect rect)
                           {rect.left, rect.top, rect.width, rect.height * 8}, {},
                           WS_EX_CLIENTEDGE)) {
     accessibleOverride(native()).role = ROLE_SYSTEM_COMBOBOX;
+    native().state = std::make_shared<DriveListState>();
     HWND combo = native().hwnd;
     std::vector<std::wstring> drives;
     if (drivesOverride()) {
@@ -145,10 +171,13 @@ DriveList::DriveList(Container& parent, Rect rect)
         for (const wchar_t* drive = all; *drive; drive += lstrlenW(drive) + 1)
             drives.emplace_back(drive);
     }
-    for (const std::wstring& drive : drives)
-        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.c_str()));
     wchar_t current[MAX_PATH * 4] = {};
     GetCurrentDirectoryW(DWORD(std::size(current)), current);
+    // Started from a network share, the share is the current drive.
+    if (isShare(current))
+        drives.push_back(rootName(rootOf(current)));
+    for (const std::wstring& drive : drives)
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.c_str()));
     selectDriveOf(narrow(current));
 }
 
@@ -162,17 +191,33 @@ std::string DriveList::drive() const {
 }
 
 void DriveList::selectDriveOf(const std::string& path) {
-    const std::wstring root = rootOf(wide(path));
-    const LRESULT index = SendMessageW(native().hwnd, CB_FINDSTRING, WPARAM(-1),
+    const std::wstring root = rootName(rootOf(wide(path)));
+    const LRESULT index = SendMessageW(native().hwnd, CB_FINDSTRINGEXACT, WPARAM(-1),
                                        reinterpret_cast<LPARAM>(root.c_str()));
-    if (index != CB_ERR)
+    if (index != CB_ERR) {
         SendMessageW(native().hwnd, CB_SETCURSEL, WPARAM(index), 0);
+        driveState(*this).chosen = index;
+    }
 }
 
+// While the list is dropped down the arrow keys only move its highlight: the drive is chosen
+// when the list closes on it (Enter, a click), and Esc puts the list back as it was.
 void DriveList::onChange(std::function<void()> handler) {
-    native().reflected = [handler](UINT message, WPARAM wParam, LPARAM) -> LRESULT {
-        if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELCHANGE)
+    HWND combo = native().hwnd;
+    auto state = std::static_pointer_cast<DriveListState>(native().state);
+    native().reflected = [combo, state, handler](UINT message, WPARAM wParam, LPARAM) -> LRESULT {
+        if (message != WM_COMMAND)
+            return 0;
+        const WORD code = HIWORD(wParam);
+        const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        if (code == CBN_SELENDCANCEL) {
+            SendMessageW(combo, CB_SETCURSEL, WPARAM(state->chosen), 0);
+        } else if ((code == CBN_SELENDOK ||
+                    (code == CBN_SELCHANGE && !SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0))) &&
+                   index != CB_ERR && index != state->chosen) {
+            state->chosen = index;
             handler();
+        }
         return 0;
     };
 }
@@ -188,13 +233,14 @@ DirList::DirList(Container& parent, Rect rect)
     // The rows are drawn, so the list has no text of its own to tell a screen reader.
     AccessibleOverride& accessible = accessibleOverride(native());
     accessible.role = ROLE_SYSTEM_LIST;
-    accessible.rowName = [state](long row) {
-        return std::size_t(row) < state->rows.size() ? state->rows[std::size_t(row)].name
-                                                     : std::wstring();
-    };
-    accessible.rowDescription = [state](long row) {
+    accessible.rowName = [state](long row) -> std::optional<std::wstring> {
         if (std::size_t(row) >= state->rows.size())
-            return std::wstring();
+            return std::nullopt;
+        return state->rows[std::size_t(row)].name;
+    };
+    accessible.rowDescription = [state](long row) -> std::optional<std::wstring> {
+        if (std::size_t(row) >= state->rows.size())
+            return std::nullopt;
         const FolderRow& folder = state->rows[std::size_t(row)];
         return wide(folderRowDescription(folder.depth, folder.open));
     };

@@ -1,6 +1,7 @@
 #include "native.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 namespace ui {
@@ -122,17 +123,46 @@ std::string narrow(const std::wstring& text) {
     return result;
 }
 
+namespace {
+struct FontCache {
+    LOGFONTW message{}; // the system's message font, at the system DPI
+    std::map<int, HFONT> byDpi;
+};
+
+LOGFONTW systemMessageFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    return metrics.lfMessageFont;
+}
+
+FontCache& fontCache() {
+    static FontCache cache{systemMessageFont(), {}};
+    return cache;
+}
+} // namespace
+
 HFONT defaultFont(int dpi) {
-    static std::map<int, HFONT> fonts;
-    HFONT& font = fonts[dpi];
+    FontCache& cache = fontCache();
+    HFONT& font = cache.byDpi[dpi];
     if (!font) {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi());
-        font = CreateFontIndirectW(&metrics.lfMessageFont);
+        LOGFONTW wanted = cache.message;
+        wanted.lfHeight = MulDiv(wanted.lfHeight, dpi, systemDpi());
+        font = CreateFontIndirectW(&wanted);
     }
     return font;
+}
+
+std::vector<HFONT> renewDefaultFonts() {
+    FontCache& cache = fontCache();
+    const LOGFONTW now = systemMessageFont();
+    if (std::memcmp(&now, &cache.message, sizeof now) == 0)
+        return {};
+    std::vector<HFONT> retired;
+    for (const auto& [dpi, font] : cache.byDpi)
+        retired.push_back(font);
+    cache = {now, {}};
+    return retired;
 }
 
 void registerWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background) {
@@ -147,20 +177,31 @@ void registerWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH backgrou
 }
 
 // No button is a default button: Enter presses the focused button and nothing else, and Esc
-// does nothing. Tab and the arrow keys move as in a dialog.
+// does nothing, unless the focused control asks for the key itself (a dropped-down list closes
+// on it). Tab and the arrow keys move as in a dialog.
 bool translateDialogKeys(MSG& message) {
     HWND top = GetAncestor(message.hwnd, GA_ROOT);
     if (!top || !nativeOf(top))
         return false;
+    const WPARAM key = message.wParam;
+    // Alt+F4 closes the window whichever control has the focus; some controls would swallow it.
+    if (message.message == WM_SYSKEYDOWN && key == VK_F4) {
+        SendMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    }
     if (message.message == WM_KEYDOWN || message.message == WM_CHAR) {
-        const WPARAM key = message.wParam;
         const bool enter = message.message == WM_KEYDOWN ? key == VK_RETURN : key == L'\r';
         const bool escape = message.message == WM_KEYDOWN ? key == VK_ESCAPE : key == 27;
+        HWND focus = GetFocus();
         if (enter || escape) {
+            if (focus &&
+                (SendMessageW(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&message)) &
+                 (DLGC_WANTMESSAGE | DLGC_WANTALLKEYS)))
+                return false;
             wchar_t kind[16] = {};
-            GetClassNameW(GetFocus(), kind, 16);
+            GetClassNameW(focus, kind, 16);
             if (enter && message.message == WM_KEYDOWN && lstrcmpiW(kind, L"Button") == 0)
-                SendMessageW(GetFocus(), BM_CLICK, 0, 0);
+                SendMessageW(focus, BM_CLICK, 0, 0);
             return true;
         }
     }

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ struct AccessibleOverride {
     long role = 0; // ROLE_SYSTEM_...
     bool hidden = false;
     std::function<std::wstring()> name;
-    std::function<std::wstring(long row)> rowName; // rows from 0
-    std::function<std::wstring(long row)> rowDescription;
+    // Rows from 0; nothing for a row the control does not have.
+    std::function<std::optional<std::wstring>(long row)> rowName;
+    std::function<std::optional<std::wstring>(long row)> rowDescription;
 };
 
 class Native {
@@ -46,6 +48,7 @@ public:
     // For top-level windows.
     std::function<void()> onClose;
     bool closed = false;
+    bool modal = false; // in its modal loop
     // The control that held the focus when the window last lost the activation.
     HWND focus = nullptr;
     Size clientTwips; // of a window
@@ -101,11 +104,16 @@ int systemDpi();
 int windowDpi(HWND hwnd);
 // Grows the client rectangle to the window's size, with its frame's metrics at this DPI.
 void adjustWindowRect(RECT& rect, HWND hwnd, int dpi);
+// Asks, while the window is being made, for its caption and menu bar to follow its screen's DPI.
+void scaleFrameWithScreen(HWND hwnd);
 // For tests: as on a system without per-monitor DPI whose one DPI is this; 0 ends it.
 void simulateSystemDpiOnly(int dpi);
 
 // The system's message font at the given DPI.
 HFONT defaultFont(int dpi);
+// Reads the message font again, after the desktop's settings changed. If it is another font,
+// the fonts made so far are returned, for the caller to delete once no control uses them.
+std::vector<HFONT> renewDefaultFonts();
 
 // Registers one of the program's own window classes.
 void registerWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr);

@@ -213,6 +213,15 @@ void CALLBACK countNameChange(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG
         ++nameChanges()[hwnd];
 }
 
+// GetCurrentFiber reads the thread's information block, which GCC takes for a read out of
+// bounds.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+LPVOID currentFiber() {
+    return GetCurrentFiber();
+}
+#pragma GCC diagnostic pop
+
 Driver& driver() {
     static Driver* instance = [] {
         auto* d = new Driver;
@@ -223,7 +232,7 @@ Driver& driver() {
         SetWindowsHookExW(WH_CALLWNDPROC, windowProcedureHook, nullptr, GetCurrentThreadId());
         SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, countNameChange,
                         GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
-        d->testFiber = ConvertThreadToFiber(nullptr);
+        d->testFiber = IsThreadAFiber() ? currentFiber() : ConvertThreadToFiber(nullptr);
         return d;
     }();
     return *instance;
@@ -262,6 +271,8 @@ UINT virtualKey(Key key) {
         return VK_PRIOR;
     case Key::PageDown:
         return VK_NEXT;
+    case Key::F4:
+        return VK_F4;
     }
     return 0;
 }
@@ -289,9 +300,9 @@ HWND keyTarget(HWND window) {
     return focus && (focus == window || IsChild(window, focus)) ? focus : window;
 }
 
-void pressKeyIn(HWND window, Key key) {
+void pressKeyIn(HWND window, Key key, bool alt = false) {
     if (takesInput(window))
-        sendKeys(keyStroke(keyTarget(window), virtualKey(key)));
+        sendKeys(keyStroke(keyTarget(window), virtualKey(key), alt));
 }
 
 std::vector<MSG> mouseClick(HWND target, POINT at, bool twice = false) {
@@ -429,6 +440,49 @@ bool isShown(const Window& window) {
     return IsWindowVisible(window.native().hwnd) != FALSE;
 }
 
+bool isActive(const Window& window) {
+    return GetForegroundWindow() == window.native().hwnd;
+}
+
+// Another program's window lives on a thread of its own: the program's modal windows disable
+// only the windows of their own thread, as they leave another program's alone.
+struct OtherProgramWindow::State {
+    HANDLE thread = nullptr;
+    DWORD threadId = 0;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+};
+
+namespace {
+DWORD WINAPI runOtherProgram(void* ready) {
+    registerWindowClass(L"MarlinthOtherProgram", DefWindowProcW,
+                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    HWND hwnd =
+        CreateWindowExW(0, L"MarlinthOtherProgram", L"Other program", WS_OVERLAPPEDWINDOW, 0, 0,
+                        640, 480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd);
+    SetEvent(static_cast<HANDLE>(ready));
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    DestroyWindow(hwnd);
+    return 0;
+}
+} // namespace
+
+OtherProgramWindow::OtherProgramWindow()
+    : state_(std::make_unique<State>()) {
+    state_->thread = CreateThread(nullptr, 0, runOtherProgram, state_->ready, 0, &state_->threadId);
+    WaitForSingleObject(state_->ready, INFINITE);
+}
+
+OtherProgramWindow::~OtherProgramWindow() {
+    PostThreadMessageW(state_->threadId, WM_QUIT, 0, 0);
+    WaitForSingleObject(state_->thread, INFINITE);
+    CloseHandle(state_->thread);
+    CloseHandle(state_->ready);
+}
+
 bool isMenuOpen(const Menu& menu) {
     return openPopup(menu.native().menu) != nullptr;
 }
@@ -530,6 +584,18 @@ Image grab(Window& window) {
     return image;
 }
 
+bool setSystemTextColor(std::optional<Rgb> color) {
+    // Labels draw in the button-text colour, the lines and the system's own labels in the
+    // window-text colour.
+    const int elements[] = {COLOR_BTNTEXT, COLOR_WINDOWTEXT};
+    static const COLORREF original[] = {GetSysColor(elements[0]), GetSysColor(elements[1])};
+    const COLORREF wanted = color ? RGB(color->red, color->green, color->blue) : 0;
+    const COLORREF values[] = {color ? wanted : original[0], color ? wanted : original[1]};
+    const bool set = SetSysColors(2, elements, values) != FALSE;
+    send({}); // what the change posted
+    return set;
+}
+
 Rgb systemColor(SystemColor color) {
     const COLORREF value =
         GetSysColor(color == SystemColor::CaptionText ? COLOR_CAPTIONTEXT : COLOR_WINDOWTEXT);
@@ -583,8 +649,8 @@ void ModalWindow::clickButton(const std::string& caption) {
     std::abort();
 }
 
-void ModalWindow::pressKey(Key key) {
-    pressKeyIn(native_.hwnd, key);
+void ModalWindow::pressKey(Key key, bool withAlt) {
+    pressKeyIn(native_.hwnd, key, withAlt);
 }
 
 void ModalWindow::clickCloseBox() {
@@ -610,18 +676,30 @@ IAccessible* accessibleOf(HWND hwnd) {
     IAccessible* accessible = nullptr;
     AccessibleObjectFromWindow(hwnd, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
                                reinterpret_cast<void**>(&accessible));
+    // A reader that walks the children comes back to the object through its enumerator: what
+    // it finds there must be the same object.
+    IEnumVARIANT* children = nullptr;
+    if (accessible && SUCCEEDED(accessible->QueryInterface(__uuidof(IEnumVARIANT),
+                                                           reinterpret_cast<void**>(&children)))) {
+        IAccessible* again = nullptr;
+        children->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&again));
+        children->Release();
+        accessible->Release();
+        accessible = again;
+    }
     return accessible;
 }
 
-std::string text(IAccessible* accessible, long child,
-                 HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+// Nothing if the object refuses to answer.
+std::optional<std::string> text(IAccessible* accessible, long child,
+                                HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
     VARIANT which{};
     which.vt = VT_I4;
     which.lVal = child;
     BSTR value = nullptr;
-    std::string result;
-    if (SUCCEEDED((accessible->*get)(which, &value)) && value)
-        result = narrow(std::wstring(value, SysStringLen(value)));
+    if (FAILED((accessible->*get)(which, &value)))
+        return std::nullopt;
+    std::string result = value ? narrow(std::wstring(value, SysStringLen(value))) : std::string();
     SysFreeString(value);
     return result;
 }
@@ -654,18 +732,19 @@ AccessibleInfo accessibleInfo(const Control& control) {
     default:
         break;
     }
-    info.name = text(accessible, CHILDID_SELF, &IAccessible::get_accName);
+    info.name = text(accessible, CHILDID_SELF, &IAccessible::get_accName).value_or("");
     info.text = info.name; // no text interface in this accessibility API
     info.hidden = (state.lVal & STATE_SYSTEM_INVISIBLE) != 0;
     accessible->Release();
     return info;
 }
 
-std::string accessibleDescription(const DirList& list, int row) {
+std::optional<std::string> accessibleDescription(const DirList& list, int row) {
     IAccessible* accessible = accessibleOf(list.native().hwnd);
     if (!accessible)
         return {};
-    const std::string description = text(accessible, row + 1, &IAccessible::get_accDescription);
+    const std::optional<std::string> description =
+        text(accessible, row + 1, &IAccessible::get_accDescription);
     accessible->Release();
     return description;
 }
@@ -737,6 +816,10 @@ void chooseDrive(DriveList& list, const std::string& drive) {
     const int start = int(SendMessageW(combo, CB_GETCURSEL, 0, 0));
     for (int step = 0; step < std::abs(index - start); ++step)
         pressKeyIn(GetAncestor(combo, GA_ROOT), index > start ? Key::Down : Key::Up);
+}
+
+bool isDroppedDown(const DriveList& list) {
+    return SendMessageW(list.native().hwnd, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
 }
 
 void setDrives(std::optional<std::vector<std::string>> drives) {

@@ -1,6 +1,7 @@
 #include "../window.h"
 #include "native.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace ui {
@@ -16,6 +17,14 @@ LRESULT reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
 
 void fitClientArea(const Native& window, const POINT* at = nullptr);
 
+// A modal window hides when its loop has ended and has given its owner the input back: hidden
+// while the owner is still disabled, it would hand the activation to another program.
+void hideOnClose(Native& window) {
+    window.closed = true;
+    if (!window.modal)
+        ShowWindow(window.hwnd, SW_HIDE);
+}
+
 // Moved to a screen of another DPI: every control is placed again, with fonts of that DPI,
 // where the system suggests.
 void changeDpi(Native& window, int dpi, const RECT& suggested) {
@@ -26,8 +35,44 @@ void changeDpi(Native& window, int dpi, const RECT& suggested) {
     InvalidateRect(window.hwnd, nullptr, TRUE);
 }
 
+BOOL CALLBACK placeAgainWithNewFonts(HWND hwnd, LPARAM) {
+    if (Native* native = nativeOf(hwnd)) {
+        placeAgain(*native);
+        fitClientArea(*native); // the menu bar may have another height now
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK passOnColorChange(HWND child, LPARAM) {
+    SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
+// The desktop's colours, theme or settings changed (a switch to high contrast, another message
+// font): everything is drawn again with what the system says now.
+void followDesktopChange(HWND hwnd, UINT message) {
+    if (message == WM_SYSCOLORCHANGE)
+        EnumChildWindows(hwnd, passOnColorChange, 0); // the system tells top-level windows only
+    const std::vector<HFONT> retired = renewDefaultFonts();
+    if (!retired.empty()) {
+        // Every window of the program at once, so that no control keeps a deleted font.
+        EnumThreadWindows(GetCurrentThreadId(), placeAgainWithNewFonts, 0);
+        for (HFONT font : retired)
+            DeleteObject(font);
+    }
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_NCCREATE:
+        scaleFrameWithScreen(hwnd);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+    case WM_SETTINGCHANGE:
+        followDesktopChange(hwnd, message);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_DPICHANGED:
         if (Native* native = nativeOf(hwnd))
             changeDpi(*native, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -57,8 +102,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         if (Native* native = nativeOf(hwnd)) {
             if (native->onClose)
                 native->onClose();
-            native->closed = true;
-            ShowWindow(hwnd, SW_HIDE);
+            hideOnClose(*native);
         }
         return 0;
     default:
@@ -159,29 +203,36 @@ void Window::show() {
 }
 
 void Window::showModal() {
-    HWND hwnd = native().hwnd;
+    Native& self = native();
     // Every other window of the program takes no input until this one closes.
     std::vector<HWND> disabled;
     EnumThreadWindows(GetCurrentThreadId(), addIfTakingInput, reinterpret_cast<LPARAM>(&disabled));
+    // The window it was opened from owns it: it then stays above that window, comes forward
+    // with it, and gives the activation back to it when it hides.
+    HWND owner = GetActiveWindow();
+    if (std::find(disabled.begin(), disabled.end(), owner) == disabled.end())
+        owner = disabled.empty() ? nullptr : disabled.front();
+    SetWindowLongPtrW(self.hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     for (HWND other : disabled)
         EnableWindow(other, FALSE);
 
-    native().closed = false;
+    self.closed = false;
+    self.modal = true;
     show();
     MSG message;
-    while (!native().closed && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (!self.closed && GetMessageW(&message, nullptr, 0, 0) > 0) {
         dispatchMessage(message);
     }
-    if (!native().closed)
+    if (!self.closed)
         PostQuitMessage(int(message.wParam)); // the loop ended on WM_QUIT: pass it on
     for (HWND other : disabled)
         EnableWindow(other, TRUE);
-    ShowWindow(hwnd, SW_HIDE);
+    self.modal = false;
+    ShowWindow(self.hwnd, SW_HIDE);
 }
 
 void Window::close() {
-    native().closed = true;
-    ShowWindow(native().hwnd, SW_HIDE);
+    hideOnClose(native());
 }
 
 } // namespace ui
