@@ -126,6 +126,10 @@ folder_cancel)
     screenshot "$MAIN" "$artifacts/before.png"
     click_folder
     dialog=$(wait_window '^目录选择$' 10) || fail "the folder chooser did not open"
+    # Tied to the main window, so that no window manager lets it sink beneath it.
+    owner=$(xprop -id "$dialog" WM_TRANSIENT_FOR | grep -o '0x[0-9a-f]*' || true)
+    [ -n "$owner" ] && [ "$((owner))" -eq "$((MAIN))" ] ||
+        fail "the folder chooser is transient for ${owner:-no window}, not the main window"
     xdotool key Escape
     sleep 0.5
     [ "$(window_count '^目录选择$')" -eq 1 ] || fail "Esc closed the folder chooser"

@@ -2,6 +2,7 @@
 #include "icon_file.h"
 #include "native.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QIcon>
@@ -10,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QResource>
+#include <QWindow>
 
 namespace ui {
 
@@ -72,7 +74,9 @@ protected:
 class MainWindow : public QWidget, public TopLevel {
 public:
     explicit MainWindow(QSize client)
-        : TopLevel(client), menuBar(new MenuBar(this)), clientArea(new QWidget(this)) {
+        : TopLevel(client),
+          menuBar(new MenuBar(this)),
+          clientArea(new QWidget(this)) {
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                        Qt::WindowCloseButtonHint);
@@ -206,6 +210,13 @@ void Window::show() {
 void Window::showModal() {
     auto* dialog = qobject_cast<QDialog*>(native().widget());
     Q_ASSERT(dialog);
+    // The window it was opened from owns it, for the window manager or compositor to keep it
+    // above that window: X's WM_TRANSIENT_FOR, Wayland's set_parent. Parentless, Qt would tie
+    // it to a hidden window of its own that no desktop keeps it above.
+    if (QWidget* owner = QApplication::activeWindow(); owner && owner != dialog) {
+        dialog->winId();
+        dialog->windowHandle()->setTransientParent(owner->windowHandle());
+    }
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->exec();
 }
