@@ -35,8 +35,9 @@ void Form2::showModal() {
     window.showModal();
 }
 
+// The drive's current folder, or its root where that folder has gone.
 void Form2::Drive1_Change() {
-    if (Dir1.setPath(Drive1.drive()))
+    if (Dir1.setPath(Drive1.currentFolder()) || Dir1.setPath(Drive1.drive()))
         return;
     // A drive that cannot be read: stay where we were and say so.
     Drive1.selectDriveOf(Dir1.path());

@@ -294,6 +294,32 @@ TEST(Chooser, ChoosingADriveMovesTheDirectoryList) {
     chooser.showModal();
 }
 
+// A drive shows its current folder: the program's own on the program's drive, whose list stays
+// where the user took it while that drive is taken again.
+TEST(Chooser, ChoosingADriveShowsThatDrivesCurrentFolder) {
+    ScratchFolder scratch;
+    const std::string other = scratch.make("other-drive");
+    const std::string deeper = scratch.make("deeper");
+    ui::testing::setDrives({{scratch.root(), other}});
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    ui::testing::setDrives(std::nullopt);
+    session.onDialog([&](ModalWindow& dialog) {
+        ui::testing::doubleClickRow(chooser.Dir1, rowOf(chooser.Dir1, "deeper"));
+        chooser.Drive1.setFocus();
+        dialog.pressKey(Key::F4);
+        dialog.pressKey(Key::Enter); // the same drive again
+        EXPECT_EQ(chooser.Dir1.path(), deeper);
+
+        ui::testing::chooseDrive(chooser.Drive1, other);
+        EXPECT_EQ(chooser.Dir1.path(), other);
+        ui::testing::chooseDrive(chooser.Drive1, scratch.root());
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+        dialog.clickButton("取消");
+    });
+    chooser.showModal();
+}
+
 // A screen reader hears the lists' names, and each folder's depth and whether it is open,
 // which the list shows only by indent and icon.
 TEST(Chooser, ScreenReadersHearTheListsAndEachFoldersDepth) {

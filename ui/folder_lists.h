@@ -15,9 +15,12 @@ public:
     DriveList(Container& parent, Rect rect);
 
     std::string drive() const;
+    // The chosen drive's current folder: the program's current folder if it lies on that drive,
+    // else the drive's own where the system keeps one for each drive (Windows), else its root.
+    std::string currentFolder() const;
     // Selects the drive that holds the path, without raising the change event.
     void selectDriveOf(const std::string& path);
-    // The user chose another drive.
+    // The user chose another drive; choosing the chosen one again is no change.
     void onChange(std::function<void()> handler);
 };
 

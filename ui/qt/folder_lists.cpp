@@ -85,8 +85,10 @@ public:
     void select(const std::string& drive) {
         const int index = findData(QByteArray::fromStdString(drive));
         if (index >= 0)
-            setCurrentIndex(index);
+            setCurrentIndex(chosen = index);
     }
+
+    int chosen = -1; // the drive last chosen or selected
 };
 
 // Qt on Linux names a drop-down list after its current item, expecting a label beside it to
@@ -310,15 +312,28 @@ std::string DriveList::drive() const {
     return static_cast<QComboBox*>(native().widget())->currentData().toByteArray().toStdString();
 }
 
+std::string DriveList::currentFolder() const {
+    auto* combo = static_cast<DriveCombo*>(native().widget());
+    std::error_code error;
+    const std::string current = fs::current_path(error).string();
+    return !error && driveOf(current, combo->drives()) == drive() ? current : drive();
+}
+
 void DriveList::selectDriveOf(const std::string& path) {
     auto* combo = static_cast<DriveCombo*>(native().widget());
     combo->select(driveOf(path, combo->drives()));
 }
 
 void DriveList::onChange(std::function<void()> handler) {
-    auto* combo = static_cast<QComboBox*>(native().widget());
-    // activated() comes from the user only, not from selectDriveOf().
-    QObject::connect(combo, &QComboBox::activated, combo, [handler](int) { handler(); });
+    auto* combo = static_cast<DriveCombo*>(native().widget());
+    // activated() comes from the user only, not from selectDriveOf(), and also when the user
+    // takes the drive that was chosen already.
+    QObject::connect(combo, &QComboBox::activated, combo, [combo, handler](int index) {
+        if (index == combo->chosen)
+            return;
+        combo->chosen = index;
+        handler();
+    });
 }
 
 DirList::DirList(Container& parent, Rect rect)

@@ -190,6 +190,21 @@ std::string DriveList::drive() const {
     return narrow(text);
 }
 
+std::string DriveList::currentFolder() const {
+    const std::wstring drive = wide(this->drive());
+    wchar_t folder[MAX_PATH * 4] = {};
+    GetCurrentDirectoryW(DWORD(std::size(folder)), folder);
+    const std::wstring current = rootName(rootOf(folder));
+    if (CompareStringOrdinal(current.c_str(), int(current.size()), drive.c_str(), int(drive.size()),
+                             TRUE) == CSTR_EQUAL)
+        return narrow(folder);
+    // "D:" names drive D's current folder, which Windows keeps for each drive.
+    if (drive.size() == 3 && drive[1] == L':' &&
+        GetFullPathNameW(drive.substr(0, 2).c_str(), DWORD(std::size(folder)), folder, nullptr))
+        return narrow(folder);
+    return narrow(drive);
+}
+
 void DriveList::selectDriveOf(const std::string& path) {
     const std::wstring root = rootName(rootOf(wide(path)));
     const LRESULT index = SendMessageW(native().hwnd, CB_FINDSTRINGEXACT, WPARAM(-1),
