@@ -60,6 +60,15 @@ TEST(Header, FitsInsideItsLabels) {
     EXPECT_LE(ui::testing::textHeight(session.form.Label2), height);
 }
 
+// The sizable border makes the window smaller than it opens too; the controls then keep their
+// places, cut off at its edge.
+TEST(Window, ResizesBelowItsOpeningSize) {
+    Session session;
+    ui::testing::resize(session.form.window, {200, 150});
+    EXPECT_EQ(ui::testing::clientSize(session.form.window).width, 200);
+    EXPECT_EQ(ui::testing::clientSize(session.form.window).height, 150);
+}
+
 struct Placement {
     const char* name;
     ui::Control& (*control)(Form1&);

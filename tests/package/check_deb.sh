@@ -52,6 +52,7 @@ grep -q 'libqt6widgets6' <<<"$depends" || fail "Depends lacks libqt6widgets6"
 if grep -qE '(^|[ ,|])(fonts?|ttf|otf|xfonts)-' <<<"$depends"; then
     fail "Depends names a font package"
 fi
+[ "$(field Recommends)" = qt6-wayland ] || fail "Recommends: $(field Recommends), not qt6-wayland"
 
 dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work/root/usr/share/applications/marlinth.desktop" ||

@@ -86,18 +86,14 @@ public:
     }
 
     // The menu bar's height is known once its menus are in; the window grows by it.
-    void fitToClientArea() {
-        const QSize client = clientSize();
-        setMinimumSize(client.width(), client.height() + menuHeight(client.width()));
-        resize(minimumSize());
-    }
+    void fitToClientArea() { resize(clientSize().width(), clientSize().height() + menuHeight()); }
 
     QMenuBar* const menuBar;
     QWidget* const clientArea;
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
-        const int menu = menuHeight(width());
+        const int menu = menuHeight();
         menuBar->setGeometry(0, 0, width(), menu);
         clientArea->setGeometry(0, menu, width(), height() - menu);
         QWidget::resizeEvent(event);
@@ -112,9 +108,10 @@ protected:
     }
 
 private:
-    // A bar without menus takes no room. Its height for a width holds the style's line under it.
-    int menuHeight(int width) const {
-        return menuBar->actions().isEmpty() ? 0 : menuBar->heightForWidth(width);
+    // A bar without menus takes no room. Its height holds the style's line under it; it is the
+    // height at the opening width whatever the window's, as the bar never wraps its one menu.
+    int menuHeight() const {
+        return menuBar->actions().isEmpty() ? 0 : menuBar->heightForWidth(clientSize().width());
     }
 };
 
