@@ -36,10 +36,8 @@ void changeDpi(Native& window, int dpi, const RECT& suggested) {
 }
 
 BOOL CALLBACK placeAgainWithNewFonts(HWND hwnd, LPARAM) {
-    if (Native* native = nativeOf(hwnd)) {
+    if (Native* native = nativeOf(hwnd))
         placeAgain(*native);
-        fitClientArea(*native); // the menu bar may have another height now
-    }
     return TRUE;
 }
 
