@@ -59,6 +59,15 @@ private:
     fs::path path_;
 };
 
+// Drive lists made while it lives offer these drives rather than the system's.
+class DrivesOffered {
+public:
+    explicit DrivesOffered(std::vector<std::string> drives) {
+        ui::testing::setDrives(std::move(drives));
+    }
+    ~DrivesOffered() { ui::testing::setDrives(std::nullopt); }
+};
+
 std::vector<std::string> names(const ui::DirList& list) {
     std::vector<std::string> result;
     for (const ui::testing::FolderRow& row : ui::testing::rows(list))
@@ -192,10 +201,9 @@ TEST(Chooser, EscAndEnterInTheListsNeitherCloseNorConfirm) {
 TEST(Chooser, EscAndEnterReachTheDroppedDownDriveList) {
     ScratchFolder scratch;
     const std::string other = scratch.make("other-drive");
-    ui::testing::setDrives({{scratch.root(), other}});
+    DrivesOffered drives({scratch.root(), other});
     Session session;
     folder::Form2 chooser(session.form.Label3);
-    ui::testing::setDrives(std::nullopt);
     session.onDialog([&](ModalWindow& dialog) {
         dialog.pressKey(Key::F4);
         EXPECT_TRUE(ui::testing::isDroppedDown(chooser.Drive1));
@@ -279,10 +287,9 @@ TEST(Chooser, ChoosingADriveMovesTheDirectoryList) {
     ScratchFolder scratch;
     const std::string other = scratch.make("other-drive");
     scratch.make("other-drive/data");
-    ui::testing::setDrives({{scratch.root(), other}});
+    DrivesOffered drives({scratch.root(), other});
     Session session;
     folder::Form2 chooser(session.form.Label3);
-    ui::testing::setDrives(std::nullopt);
     session.onDialog([&](ModalWindow& dialog) {
         EXPECT_EQ(chooser.Drive1.drive(), scratch.root());
         ui::testing::chooseDrive(chooser.Drive1, other);
@@ -300,10 +307,9 @@ TEST(Chooser, ChoosingADriveShowsThatDrivesCurrentFolder) {
     ScratchFolder scratch;
     const std::string other = scratch.make("other-drive");
     const std::string deeper = scratch.make("deeper");
-    ui::testing::setDrives({{scratch.root(), other}});
+    DrivesOffered drives({scratch.root(), other});
     Session session;
     folder::Form2 chooser(session.form.Label3);
-    ui::testing::setDrives(std::nullopt);
     session.onDialog([&](ModalWindow& dialog) {
         ui::testing::doubleClickRow(chooser.Dir1, rowOf(chooser.Dir1, "deeper"));
         chooser.Drive1.setFocus();
@@ -352,10 +358,9 @@ TEST(Chooser, UnavailableDriveOrFolderKeepsTheDialogWhereItWas) {
     ScratchFolder scratch;
     const std::string vanishing = scratch.make("vanishing");
     const std::string missing = join(scratch.root(), "no-such-drive");
-    ui::testing::setDrives({{scratch.root(), missing}});
+    DrivesOffered drives({scratch.root(), missing});
     Session session;
     folder::Form2 chooser(session.form.Label3);
-    ui::testing::setDrives(std::nullopt);
     std::vector<std::string> messages;
     session.onDialog([&](ModalWindow& dialog) {
         if (dialog.caption() != "目录选择") {

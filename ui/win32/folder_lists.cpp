@@ -36,6 +36,11 @@ std::wstring rootName(const std::wstring& root) {
     return isShare(root) ? root.substr(0, root.size() - 1) : root;
 }
 
+// The drive list's entry for the drive or share the path lies on.
+std::wstring driveOf(const std::wstring& path) {
+    return rootName(rootOf(path));
+}
+
 std::optional<std::vector<std::string>>& drivesOverride() {
     static std::optional<std::vector<std::string>> drives;
     return drives;
@@ -175,7 +180,7 @@ DriveList::DriveList(Container& parent, Rect rect)
     GetCurrentDirectoryW(DWORD(std::size(current)), current);
     // Started from a network share, the share is the current drive.
     if (isShare(current))
-        drives.push_back(rootName(rootOf(current)));
+        drives.push_back(driveOf(current));
     for (const std::wstring& drive : drives)
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.c_str()));
     selectDriveOf(narrow(current));
@@ -194,7 +199,7 @@ std::string DriveList::currentFolder() const {
     const std::wstring drive = wide(this->drive());
     wchar_t folder[MAX_PATH * 4] = {};
     GetCurrentDirectoryW(DWORD(std::size(folder)), folder);
-    const std::wstring current = rootName(rootOf(folder));
+    const std::wstring current = driveOf(folder);
     if (CompareStringOrdinal(current.c_str(), int(current.size()), drive.c_str(), int(drive.size()),
                              TRUE) == CSTR_EQUAL)
         return narrow(folder);
@@ -206,7 +211,7 @@ std::string DriveList::currentFolder() const {
 }
 
 void DriveList::selectDriveOf(const std::string& path) {
-    const std::wstring root = rootName(rootOf(wide(path)));
+    const std::wstring root = driveOf(wide(path));
     const LRESULT index = SendMessageW(native().hwnd, CB_FINDSTRINGEXACT, WPARAM(-1),
                                        reinterpret_cast<LPARAM>(root.c_str()));
     if (index != CB_ERR) {
