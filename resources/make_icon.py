@@ -3,7 +3,13 @@
 
 Writes, next to this script:
   marlinth.ico                              16/32/48 px, each in 16 and 256 colours
+  marlinth-icon.argb                        the same images as the program shows them
   icons/hicolor/<N>x<N>/apps/marlinth.png   RGBA, N = 16, 32, 48, 256
+
+marlinth-icon.argb holds, for each image of marlinth.ico and in its order, the width and
+height (16 bits each, little-endian) and then the pixels, rows top-down, each a 32-bit
+little-endian 0xAARRGGBB: what the Linux program turns into its window icon without reading
+an icon file.
 
 Standard library only, so anyone can regenerate the artwork:
     python3 make_icon.py
@@ -152,35 +158,50 @@ def index256(pixel):
     return 1 + round(shade * (SHADES - 1)) * BLENDS + blend
 
 
-def ico_image(size, bpp, pixels):
-    """A palettized DIB with AND mask, as stored inside an .ico."""
+def palettized(bpp, pixels):
+    """The palette, and each pixel's index in it or None where the mask hides it."""
     palette = WIN16 if bpp == 4 else palette256()
     pick = index16 if bpp == 4 else index256
     # Binary transparency: a pixel is opaque when the disc covers half of it.
+    return palette, [pick(p) if p[0] >= 0.5 else None for p in pixels]
+
+
+def ico_image(size, bpp, pixels):
+    """A palettized DIB with AND mask, as stored inside an .ico."""
+    palette, indices = palettized(bpp, pixels)
     # Masked pixels get index 0, black in both palettes, as the mask requires.
-    opaque = [p[0] >= 0.5 for p in pixels]
     xor_stride = (size * bpp + 31) // 32 * 4
     and_stride = (size + 31) // 32 * 4
     xor, mask = bytearray(), bytearray()
     for j in reversed(range(size)):  # DIB rows run bottom-up
-        row = [pick(p) if o else 0 for p, o in
-               zip(pixels[j * size:(j + 1) * size], opaque[j * size:(j + 1) * size])]
+        row = indices[j * size:(j + 1) * size]
         bits = bytearray(xor_stride)
         for i, v in enumerate(row):
+            v = v or 0
             if bpp == 8:
                 bits[i] = v
             else:
                 bits[i // 2] |= v << (4 if i % 2 == 0 else 0)
         xor += bits
         bits = bytearray(and_stride)
-        for i in range(size):
-            if not opaque[j * size + i]:
+        for i, v in enumerate(row):
+            if v is None:
                 bits[i // 8] |= 0x80 >> (i % 8)
         mask += bits
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bpp, 0,
                          len(xor) + len(mask), 0, 0, 0, 0)
     colours = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in palette)
     return header + colours + bytes(xor) + bytes(mask)
+
+
+def argb_image(size, bpp, pixels):
+    """The same image, unpacked: opaque palette colours, and transparent black."""
+    palette, indices = palettized(bpp, pixels)
+    out = struct.pack("<HH", size, size)
+    for v in indices:
+        out += struct.pack("<I", 0 if v is None else
+                           0xFF000000 | palette[v][0] << 16 | palette[v][1] << 8 | palette[v][2])
+    return out
 
 
 def ico(images):
@@ -201,14 +222,17 @@ def write(path, data):
 
 
 def main():
-    images = []
+    images, argb = [], b""
     for size in sorted(LAYOUT):
         pixels = render(size)
         write(os.path.join(HERE, "icons", "hicolor", "%dx%d" % (size, size),
                            "apps", "marlinth.png"), png(size, pixels))
         if size <= 48:
-            images += [(size, bpp, ico_image(size, bpp, pixels)) for bpp in (4, 8)]
+            for bpp in (4, 8):
+                images.append((size, bpp, ico_image(size, bpp, pixels)))
+                argb += argb_image(size, bpp, pixels)
     write(os.path.join(HERE, "marlinth.ico"), ico(images))
+    write(os.path.join(HERE, "marlinth-icon.argb"), argb)
 
 
 if __name__ == "__main__":

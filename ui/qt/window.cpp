@@ -1,5 +1,4 @@
 #include "../window.h"
-#include "icon_file.h"
 #include "native.h"
 
 #include <QApplication>
@@ -12,6 +11,8 @@
 #include <QPushButton>
 #include <QResource>
 #include <QWindow>
+
+#include <cstring>
 
 namespace ui {
 
@@ -179,11 +180,25 @@ const QWidget* clientAreaOf(const QWidget* window) {
 Window::Window(WindowStyle style, const std::string& caption, Size clientTwips)
     : Container(makeWindow(style, caption, clientTwips)) {}
 
+// The icon file's images, unpacked when the icon was made (resources/make_icon.py): for each,
+// its width and height in 16 bits and its ARGB32 pixels. The toolkit's own reader would look
+// through every image-format plugin on the system before it read the icon file.
 void Window::useApplicationIcon() {
-    const QResource file(QStringLiteral(":/icons/marlinth.ico"));
+    const QResource resource(QStringLiteral(":/icons/marlinth-icon.argb"));
+    const QByteArrayView data = resource.uncompressedData();
     QIcon icon;
-    for (const QImage& image : iconFileImages(file.uncompressedData()))
+    for (qsizetype at = 0; at + 4 <= data.size();) {
+        const auto field = [&data](qsizetype i) { return int(quint8(data[i])); };
+        const int width = field(at) | field(at + 1) << 8;
+        const int height = field(at + 2) | field(at + 3) << 8;
+        const qsizetype bytes = qsizetype(width) * height * 4;
+        if (at + 4 + bytes > data.size())
+            break;
+        QImage image(width, height, QImage::Format_ARGB32); // rows of 4-byte pixels, no padding
+        std::memcpy(image.bits(), data.data() + at + 4, std::size_t(bytes));
         icon.addPixmap(QPixmap::fromImage(image));
+        at += 4 + bytes;
+    }
     native().widget()->setWindowIcon(icon);
 }
 
