@@ -117,6 +117,51 @@ close_during_run)
     [ "$status" -eq 0 ] || fail "exit status $status"
     [ "$took" -le 200 ] || fail "took ${took} ms to end"
     ;;
+wayland | wayland_scale2)
+    # A native Wayland client, seen through what it asks of the compositor.
+    need_tools weston
+    scale=1
+    [ "$name" = wayland_scale2 ] && scale=2
+    start_wayland_program "$scale"
+    if [ "$scale" = 2 ]; then
+        grep -q 'set_buffer_scale(2)' "$requests" || fail "the window is not drawn at scale 2"
+        # Whole: the header at twice its size, both its colours, the window's foot on screen.
+        header=$(magenta_box "$artifacts/main-window.png")
+        [ "${header%%x*}" -ge 500 ] || fail "the header is ${header%%x*} px wide at scale 2"
+        grep -qi '#000040' <<<"$(convert "$artifacts/main-window.png" -format %c histogram:info:-)" ||
+            fail "no dark navy in the header at scale 2"
+        echo "PASS: $name"
+        exit 0
+    fi
+    # 清理文件夹 by the keyboard: the chooser tells the compositor that it belongs to the main
+    # window, and 取消 closes it.
+    xdotool key Tab Tab Tab space
+    for _ in $(seq 100); do grep -q 'set_title("目录选择")' "$requests" && break; sleep 0.1; done
+    chooser=$(grep -o 'xdg_toplevel@[0-9]*.set_title("目录选择")' "$requests" | tail -n 1 | cut -d. -f1)
+    [ -n "$chooser" ] || fail "the folder chooser did not open"
+    grep -q "$chooser.set_parent($toplevel)" "$requests" ||
+        fail "the folder chooser has no parent: $(grep "$chooser.set_parent" "$requests" || true)"
+    sleep 0.5
+    import -window "$WESTON" "$artifacts/main-window-with-chooser.png"
+    xdotool key Tab Tab Tab space
+    for _ in $(seq 50); do grep -q "$chooser.destroy()" "$requests" && break; sleep 0.1; done
+    grep -q "$chooser.destroy()" "$requests" || fail "取消 did not close the folder chooser"
+    # A memory check started with the mouse, and the window closed by its title bar's close
+    # button during it.
+    point_wayland 52 47 # 清理内存
+    xdotool click 1
+    sleep 1
+    point_wayland 320 -15 # the close button, in the title bar Qt draws above the menu bar
+    asked=$(milliseconds)
+    xdotool click 1
+    status=0
+    wait "$APP_PID" || status=$?
+    took=$(($(milliseconds) - asked))
+    APP_PID=
+    echo "ended ${took} ms after the close button with status $status"
+    [ "$status" -eq 0 ] || fail "exit status $status"
+    [ "$took" -le 200 ] || fail "took ${took} ms to end"
+    ;;
 folder_cancel)
     start_program "$program"
     frame="305x137+8+$((152 + MENU_HEIGHT))"

@@ -47,6 +47,68 @@ start_display() {
     export XDG_RUNTIME_DIR=$RUNTIME_DIR
 }
 
+# A Wayland desktop: weston in a window of the private X display, its output at the given
+# scale. Programs started from now on are its clients, through the toolkit's Wayland plugin.
+# Input goes to the X window, which weston passes on to its focused surface.
+start_weston() {
+    weston --backend=x11-backend.so --width=1024 --height=768 --use-pixman --idle-time=0 \
+        --socket=marlinth-wayland --scale="${1:-1}" >"$artifacts/weston.log" 2>&1 &
+    WESTON_PID=$!
+    trap 'kill ${APP_PID:-} "$WESTON_PID" "$OPENBOX_PID" "$XVFB_PID" 2>/dev/null || true
+        rm -rf "$RUNTIME_DIR"' EXIT
+    for _ in $(seq 200); do [ -S "$XDG_RUNTIME_DIR/marlinth-wayland" ] && break; sleep 0.05; done
+    [ -S "$XDG_RUNTIME_DIR/marlinth-wayland" ] || fail "weston did not start"
+    # xdotool's search does not find weston's window; xwininfo does.
+    for _ in $(seq 100); do
+        WESTON=$(xwininfo -root -tree | awk '/"Weston Compositor/ {print $1}' | head -n 1)
+        [ -n "$WESTON" ] && break
+        sleep 0.1
+    done
+    [ -n "$WESTON" ] || fail "weston's window did not appear"
+    export WAYLAND_DISPLAY=marlinth-wayland QT_QPA_PLATFORM=wayland
+}
+
+# The bounding box, WxH+X+Y, of the light magenta pixels of an image: the header's lettering.
+magenta_box() {
+    convert "$1" -fill black +opaque '#FF80FF' -format '%@' info:
+}
+
+# Starts the program on weston, at the given scale, and waits for its main window, which must
+# be 334 px wide and 332 below its menu bar. Sets $requests, the file of every request the
+# program makes of the compositor, $toplevel, its main window there, and where its content
+# lies in weston's window (found by the header, which begins 35 px right of the content's
+# left and 87 below its top on X).
+start_wayland_program() {
+    start_weston "$1"
+    requests=$artifacts/wayland-requests.log
+    WAYLAND_DEBUG=1 "$program" 2>"$requests" &
+    APP_PID=$!
+    for _ in $(seq 200); do grep -q 'set_window_geometry' "$requests" && break; sleep 0.05; done
+    toplevel=$(grep -o 'xdg_toplevel@[0-9]*.set_title("Marlinth")' "$requests" | head -n 1 |
+        cut -d. -f1)
+    [ -n "$toplevel" ] || fail "the main window did not appear"
+    sleep 1 # first paint
+    # Qt draws the title bar: 30 px above the content, a frame of 3 px on the other sides.
+    local width height menu box
+    read -r width height < <(grep -o 'set_window_geometry(0, 0, [0-9]*, [0-9]*)' "$requests" |
+        head -n 1 | tr -c '0-9\n' ' ' | awk '{print $3, $4}')
+    [ $((width - 6)) -eq 334 ] || fail "content width $((width - 6)), not 334"
+    menu=$((height - 33 - 332))
+    [ "$menu" -gt 10 ] && [ "$menu" -lt 40 ] ||
+        fail "content height $((height - 33)) is not 332 below a menu bar"
+    import -window "$WESTON" "$artifacts/main-window.png"
+    box=$(magenta_box "$artifacts/main-window.png")
+    CONTENT_X=$(($(cut -d+ -f2 <<<"$box") - 35))
+    CONTENT_Y=$(($(cut -d+ -f3 <<<"$box") - 87))
+}
+
+# Moves the pointer to a point of the content of the program's main window on weston. It
+# first leaves weston's window, so that weston hears it come in.
+point_wayland() {
+    xdotool mousemove 1500 1100 sleep 0.2 mousemove --window "$WESTON" \
+        $((CONTENT_X + $1)) $((CONTENT_Y + $2)) sleep 0.2
+}
+
 # Starts the program (or the given command line) and waits for its main window.
 start_program() {
     "$@" &
