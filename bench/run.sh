@@ -122,6 +122,21 @@ benchmark_startup() {
         "$build/bench/bench_bare_window" || could_not_run "startup on xcb"
     "$build/bench/bench_startup" offscreen "$launches" "$build/bench/bench_startup_probe" \
         "$build/bench/bench_bare_window" || could_not_run "startup offscreen"
+    # On Wayland: a headless weston of its own, where the toolkit's Wayland plugin is installed.
+    if ! command -v weston >/dev/null ||
+        ! compgen -G "/usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so" >/dev/null; then
+        echo "  wayland: not measured (Debian's weston and qt6-wayland are not installed)"
+        return
+    fi
+    weston --backend=headless-backend.so --socket=marlinth-bench --idle-time=0 \
+        >"$scratch/weston.log" 2>&1 &
+    started+=($!)
+    wait_for 10 test -S "$XDG_RUNTIME_DIR/marlinth-bench" || {
+        could_not_run "startup on wayland (weston did not start)"
+        return
+    }
+    WAYLAND_DISPLAY=marlinth-bench "$build/bench/bench_startup" wayland "$launches" \
+        "$build/app/marlinth" "$build/bench/bench_bare_window" || could_not_run "startup on wayland"
 }
 
 benchmark_run() {

@@ -1,7 +1,7 @@
 // Start-up of the main window against the toolkit's floor, a bare Qt window of the same size:
 // time from process start to the window's first paint, and peak memory.
 //
-//   bench_startup xcb|offscreen RUNS PROGRAM BARE_WINDOW
+//   bench_startup xcb|offscreen|wayland RUNS PROGRAM BARE_WINDOW
 //
 // Each program is started as a child and timed from just before the spawn, so loading the
 // libraries counts. Peak memory is the child's ru_maxrss from wait4(), once it has been left
@@ -16,6 +16,10 @@
 // Offscreen nothing outside the process can see a window, so each program reports for itself
 // (PROGRAM is bench_startup_probe): given a file descriptor, it delivers pending messages once
 // after showing its window, which paints it, and writes the monotonic clock there.
+//
+// On Wayland (WAYLAND_DISPLAY names a running compositor) the child logs its requests to the
+// compositor (WAYLAND_DEBUG) into a pipe: the first frame is the first commit of a surface
+// with a buffer attached. Both programs pay for the logging alike.
 //
 // Figures are medians; the exit status is 0 whenever they could be measured.
 
@@ -76,9 +80,10 @@ std::vector<std::string> childEnvironment(const char* platform) {
     return env;
 }
 
-// The child's output goes nowhere: the toolkit's warnings would break up the table.
+// The child's output goes nowhere, its error output too unless to `errors`: the toolkit's
+// warnings would break up the table.
 pid_t spawn(const std::string& program, const std::vector<std::string>& args,
-            const std::vector<std::string>& env) {
+            const std::vector<std::string>& env, int errors = -1) {
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
@@ -90,7 +95,10 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& args,
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (errors >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
     const int error =
         posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
@@ -153,6 +161,62 @@ std::optional<Sample> runReporting(const std::string& program) {
     }
     std::this_thread::sleep_for(kIdleBeforeEnd);
     return Sample{double(*paintedNs - startNs) / 1e6, endChild(pid)};
+}
+
+// ---- Wayland: the child's requests tell when its first frame goes to the compositor ----
+
+// Reads the child's log until its first frame or `until`; with `drain`, to `until` anyway, so
+// that the child never waits on a full pipe. True when the frame was seen.
+bool readLog(int fd, Clock::time_point until, bool drain = false) {
+    std::string text;
+    std::string attached; // "wl_surface@N", once a buffer is attached to it
+    while (Clock::now() < until) {
+        pollfd ready{fd, POLLIN, 0};
+        if (poll(&ready, 1, 20) <= 0)
+            continue;
+        char buffer[4096];
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got <= 0)
+            return false;
+        if (drain)
+            continue;
+        text.append(buffer, std::size_t(got));
+        for (std::size_t end; (end = text.find('\n')) != std::string::npos;
+             text.erase(0, end + 1)) {
+            const std::string line = text.substr(0, end);
+            const std::size_t request = line.find("-> wl_surface@");
+            if (request == std::string::npos)
+                continue;
+            const std::string surface =
+                line.substr(request + 3, line.find('.', request) - request - 3);
+            if (line.find(".attach(wl_buffer@", request) != std::string::npos)
+                attached = surface;
+            else if (surface == attached && line.find(".commit()", request) != std::string::npos)
+                return true;
+        }
+    }
+    return false;
+}
+
+std::optional<Sample> runLogged(const std::string& program) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return std::nullopt;
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    std::vector<std::string> env = childEnvironment("wayland");
+    env.push_back("WAYLAND_DEBUG=1");
+    const std::int64_t startNs = bench::monotonicNanoseconds();
+    const pid_t pid = spawn(program, {}, env, fds[1]);
+    close(fds[1]);
+    const bool painted = pid >= 0 && readLog(fds[0], Clock::now() + kGiveUpAfter);
+    const std::int64_t paintedNs = bench::monotonicNanoseconds();
+    if (painted)
+        readLog(fds[0], Clock::now() + kIdleBeforeEnd, true);
+    const long peak = pid >= 0 ? endChild(pid) : 0;
+    close(fds[0]);
+    if (!painted)
+        return std::nullopt;
+    return Sample{double(paintedNs - startNs) / 1e6, peak};
 }
 
 // ---- X: this process watches the display ----
@@ -312,7 +376,7 @@ void printRow(const char* platform, const char* name, const Figures& figures, in
 
 int main(int argc, char** argv) {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: %s xcb|offscreen RUNS PROGRAM BARE_WINDOW\n", argv[0]);
+        std::fprintf(stderr, "usage: %s xcb|offscreen|wayland RUNS PROGRAM BARE_WINDOW\n", argv[0]);
         return 2;
     }
     const std::string mode = argv[1];
@@ -324,6 +388,10 @@ int main(int argc, char** argv) {
         for (const std::string& program : programs)
             runReporting(program); // warms the file cache; not counted
         figures = measure(runs, [&](int p) { return runReporting(programs[p]); });
+    } else if (mode == "wayland") {
+        for (const std::string& program : programs)
+            runLogged(program); // warms the file cache; not counted
+        figures = measure(runs, [&](int p) { return runLogged(programs[p]); });
     } else if (mode == "xcb") {
 #ifdef MARLINTH_BENCH_X11
         Display* display = XOpenDisplay(nullptr);
