@@ -175,6 +175,9 @@ folder_cancel)
     owner=$(xprop -id "$dialog" WM_TRANSIENT_FOR | grep -o '0x[0-9a-f]*' || true)
     [ -n "$owner" ] && [ "$((owner))" -eq "$((MAIN))" ] ||
         fail "the folder chooser is transient for ${owner:-no window}, not the main window"
+    # Where it goes is the window manager's choice: the program asks for no place.
+    ! xprop -id "$dialog" WM_NORMAL_HINTS | grep -q 'specified location' ||
+        fail "the folder chooser asks for a place of its own"
     xdotool key Escape
     sleep 0.5
     [ "$(window_count '^目录选择$')" -eq 1 ] || fail "Esc closed the folder chooser"

@@ -126,6 +126,9 @@ public:
     }
 
 protected:
+    // Placed by the window manager or compositor, as any new window: QDialog would centre it
+    // itself and ask for that place.
+    void showEvent(QShowEvent* event) override { QWidget::showEvent(event); }
     // The close box goes through reject(), which is what makes it act like Cancel.
     void closeEvent(QCloseEvent* event) override {
         runCloseHandler();
