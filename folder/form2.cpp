@@ -35,17 +35,24 @@ void Form2::showModal() {
     window.showModal();
 }
 
-// The drive's current folder, or its root where that folder has gone.
+// The drive's current folder, or its root where that folder has gone. The lists deliver
+// messages while they wait for the drive, so the user may have chosen another folder or closed
+// the dialog by the time it answers.
 void Form2::Drive1_Change() {
-    if (Dir1.setPath(Drive1.currentFolder()) || Dir1.setPath(Drive1.drive()))
+    ui::Listing listing = Dir1.setPath(Drive1.currentFolder());
+    if (listing == ui::Listing::Unreadable)
+        listing = Dir1.setPath(Drive1.drive());
+    if (listing == ui::Listing::Shown)
         return;
-    // A drive that cannot be read: stay where we were and say so.
+    // The drive list goes back to the folder the directory list shows.
     Drive1.selectDriveOf(Dir1.path());
-    ui::showMessage(window, checks::kAppTitle, kUnavailableText);
+    if (listing != ui::Listing::Superseded)
+        Dir1_Unavailable();
 }
 
 void Form2::Dir1_Unavailable() {
-    ui::showMessage(window, checks::kAppTitle, kUnavailableText);
+    if (window.isOpen())
+        ui::showMessage(window, checks::kAppTitle, kUnavailableText);
 }
 
 void Form2::Command1_Click() {

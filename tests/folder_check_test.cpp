@@ -3,12 +3,14 @@
 #include "session.h"
 
 #include "folder/form2.h"
+#include "ui/system.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <future>
 
 using namespace test;
 using ui::testing::Key;
@@ -383,6 +385,43 @@ TEST(Chooser, UnavailableDriveOrFolderKeepsTheDialogWhereItWas) {
 
     EXPECT_THAT(messages, testing::ElementsAre(kUnavailable, kUnavailable));
     EXPECT_EQ(session.form.Label3.text(), kIdle);
+}
+
+// A drive or folder whose file system has stopped answering, as a network mount whose server has
+// gone, counts as not available once the lists stop waiting for it; the dialog takes input all
+// the while, so it can be closed during the wait, and then tells nothing.
+TEST(Chooser, AFileSystemThatStopsAnsweringCountsAsUnavailable) {
+    ScratchFolder scratch;
+    scratch.make("sub");
+    const std::string other = scratch.make("other-drive");
+    DrivesOffered drives({scratch.root(), other});
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    std::promise<void> answer;
+    ui::testing::holdFolderReads([answered = answer.get_future().share()] { answered.wait(); },
+                                 std::chrono::milliseconds(100));
+    std::vector<std::string> messages;
+    session.onDialog([&](ModalWindow& dialog) {
+        if (dialog.caption() != "目录选择") {
+            messages.push_back(dialog.texts().at(0));
+            dialog.clickButton("确定");
+            return;
+        }
+        ui::testing::chooseDrive(chooser.Drive1, other);
+        EXPECT_EQ(chooser.Drive1.drive(), scratch.root());
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+
+        ui::testing::post([&dialog] { dialog.clickButton("取消"); });
+        ui::testing::doubleClickRow(chooser.Dir1, rowOf(chooser.Dir1, "sub"));
+        EXPECT_FALSE(chooser.window.isOpen());
+    });
+    chooser.showModal();
+    answer.set_value(); // too late: nothing changes
+    ui::testing::holdFolderReads({});
+    ui::deliverPendingMessages();
+
+    EXPECT_THAT(messages, testing::ElementsAre(kUnavailable));
+    EXPECT_EQ(chooser.Dir1.path(), scratch.path());
 }
 
 // Each opening builds the chooser anew; none may leave anything behind.

@@ -24,6 +24,16 @@ public:
     void onChange(std::function<void()> handler);
 };
 
+// What came of asking the directory list for a folder. Folders are read on a worker thread,
+// while messages are delivered; a file system that does not answer in time counts as not
+// available.
+enum class Listing {
+    Shown,      // the list shows the folder
+    Unreadable, // gone, no permission: the list is as it was
+    NoAnswer,   // its file system did not answer in time: the list is as it was
+    Superseded, // another folder was asked for meanwhile, and the list is that one's
+};
+
 // The classic directory list: the path's root and ancestors as open folders, each indented one
 // step more, then its subfolders as closed folders. Double-clicking a folder moves there.
 class DirList : public Control {
@@ -31,9 +41,10 @@ public:
     DirList(Container& parent, Rect rect);
 
     std::string path() const;
-    // Moves to the folder; false, leaving the list as it was, if it cannot be read.
-    bool setPath(const std::string& path);
-    // The user double-clicked a folder that cannot be read (no permission, vanished).
+    // Moves to the folder.
+    Listing setPath(const std::string& path);
+    // The user double-clicked a folder that cannot be read (no permission, vanished) or whose
+    // file system did not answer in time.
     void onUnavailable(std::function<void()> handler);
 };
 

@@ -9,6 +9,7 @@
 #include "geometry.h"
 #include "window.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -170,5 +171,9 @@ bool isDroppedDown(const DriveList& list);
 void chooseDrive(DriveList& list, const std::string& drive);
 // Drive lists created from now on offer these drives; nullopt returns to the system's.
 void setDrives(std::optional<std::vector<std::string>> drives);
+// Folder reads from now on first call `hold` on the thread that reads, where a file system that
+// has stopped answering would block them, and the lists wait for them only until `deadline`. An
+// empty function returns to the real reads and deadline.
+void holdFolderReads(std::function<void()> hold, std::chrono::milliseconds deadline = {});
 
 } // namespace ui::testing

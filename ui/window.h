@@ -31,6 +31,9 @@ public:
     // it. Returns when it has closed.
     void showModal();
     void close();
+    // Shown and not closed since: a handler that delivered messages finds out whether the user
+    // closed its window meanwhile.
+    bool isOpen() const;
 };
 
 } // namespace ui

@@ -165,6 +165,25 @@ screenshot() {
 
 milliseconds() { date +%s%3N; }
 
+# Alt+F4 on the main window: the program must end within 200 ms, with status 0. A command
+# given runs while it is still running, to check what must not happen meanwhile.
+close_main_at_once() {
+    local asked took status=0
+    xdotool windowactivate --sync "$MAIN" key --clearmodifiers alt+F4
+    asked=$(milliseconds)
+    while kill -0 "$APP_PID" 2>/dev/null; do
+        [ $(($(milliseconds) - asked)) -lt 2000 ] || fail "still running 2 s after Alt+F4"
+        "${@:-true}"
+        sleep 0.01
+    done
+    took=$(($(milliseconds) - asked))
+    wait "$APP_PID" || status=$?
+    APP_PID=
+    echo "ended ${took} ms after Alt+F4 with status $status"
+    [ "$status" -eq 0 ] || fail "exit status $status"
+    [ "$took" -le 200 ] || fail "took ${took} ms to end"
+}
+
 # The one colour of a row of pixels of an image, or nothing where the row has several.
 row_colour() { # image left width y
     local histogram

@@ -1,5 +1,6 @@
 #include "../folder_lists.h"
 #include "../folder_row.h"
+#include "../worker_call.h"
 #include "folder_lists_private.h"
 #include "font_families.h"
 #include "native.h"
@@ -9,13 +10,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QListView>
-#include <QStorageInfo>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -28,19 +30,57 @@ std::optional<std::vector<std::string>>& drivesOverride() {
     return drives;
 }
 
+struct Mount {
+    std::string root;
+    std::string type;
+};
+
+// Mount points in the table escape space, tab, newline and backslash as three octal digits.
+std::string unescapeMountPoint(const std::string& field) {
+    std::string point;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            point += char(std::stoi(field.substr(i + 1, 3), nullptr, 8));
+            i += 3;
+        } else {
+            point += field[i];
+        }
+    }
+    return point;
+}
+
+// The kernel's mount table, read without asking any file system a thing: one that has stopped
+// answering must not hold up the drive list.
+std::vector<Mount> mountTable() {
+    std::ifstream table("/proc/self/mountinfo");
+    std::vector<Mount> mounts;
+    for (std::string line; std::getline(table, line);) {
+        // id parent major:minor root mount-point options [optional fields...] - type source ...
+        std::istringstream fields(line);
+        std::string field, point, type;
+        fields >> field >> field >> field >> field >> point;
+        while (fields >> field && field != "-") {
+        }
+        if (fields >> type)
+            mounts.push_back({unescapeMountPoint(point), type});
+    }
+    if (mounts.empty())
+        mounts.push_back({"/", ""}); // no /proc: the root is still a drive
+    return mounts;
+}
+
 // Mounts that hold the system's own plumbing rather than a user's files.
-bool isPseudoVolume(const QStorageInfo& volume) {
-    static const std::set<QByteArray> pseudoTypes = {
+bool isPseudoVolume(const Mount& mount) {
+    static const std::set<std::string> pseudoTypes = {
         "autofs", "binfmt_misc", "bpf",        "cgroup",     "cgroup2",   "configfs", "debugfs",
         "devpts", "devtmpfs",    "efivarfs",   "fusectl",    "hugetlbfs", "mqueue",   "nsfs",
         "proc",   "pstore",      "rpc_pipefs", "securityfs", "squashfs",  "sysfs",    "tracefs"};
-    const QString root = volume.rootPath();
-    const auto under = [&root](const QString& folder) {
-        return root == folder || root.startsWith(folder + '/');
+    const auto under = [&mount](const std::string& folder) {
+        return mount.root == folder || mount.root.rfind(folder + '/', 0) == 0;
     };
     const bool plumbing =
         under("/proc") || under("/sys") || under("/dev") || (under("/run") && !under("/run/media"));
-    return root != "/" && (plumbing || pseudoTypes.count(volume.fileSystemType()) != 0);
+    return mount.root != "/" && (plumbing || pseudoTypes.count(mount.type) != 0);
 }
 
 // The drive whose root holds the path: the longest root that is a prefix of it.
@@ -235,19 +275,29 @@ public:
         // Double-click only: Enter and, on some styles, single clicks raise activated().
         connect(this, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
             const std::string target = model_.row(index.row()).path; // open() replaces the rows
-            if (!open(target) && unavailable)
+            const Listing listing = open(target);
+            if ((listing == Listing::Unreadable || listing == Listing::NoAnswer) && unavailable)
                 unavailable();
         });
     }
 
-    bool open(const std::string& path) {
+    // Messages are delivered while the folder is read, so the user may ask for another one
+    // meanwhile; the last asked for wins.
+    Listing open(const std::string& path) {
         std::error_code error;
         const fs::path folder = fs::absolute(fs::path(path), error).lexically_normal();
-        std::optional<std::vector<std::string>> names;
-        if (!error)
-            names = subfolders(folder);
-        if (!names)
-            return false;
+        if (error)
+            return Listing::Unreadable;
+        const int asked = ++asked_;
+        const auto answer = callOnWorker<std::optional<std::vector<std::string>>>(
+            [folder] { return subfolders(folder); }, [this, asked] { return asked_ != asked; });
+        if (asked_ != asked)
+            return Listing::Superseded;
+        if (!answer)
+            return Listing::NoAnswer;
+        if (!*answer)
+            return Listing::Unreadable;
+        const std::vector<std::string>& names = **answer;
 
         std::vector<FolderRow> rows;
         fs::path walked;
@@ -259,7 +309,7 @@ public:
             rows.push_back({walked.string(), QString::fromStdString(name), int(rows.size()), true});
         }
         const int current = int(rows.size()) - 1;
-        for (const std::string& name : *names)
+        for (const std::string& name : names)
             rows.push_back(
                 {(folder / name).string(), QString::fromStdString(name), current + 1, false});
 
@@ -268,7 +318,7 @@ public:
         const QModelIndex index = model_.index(current);
         setCurrentIndex(index);
         scrollTo(index);
-        return true;
+        return Listing::Shown;
     }
 
     const std::string& path() const { return path_; }
@@ -278,6 +328,7 @@ public:
 private:
     FolderModel model_;
     std::string path_;
+    int asked_ = 0; // folders asked for so far
 };
 
 } // namespace
@@ -286,9 +337,9 @@ std::vector<std::string> systemDrives() {
     if (drivesOverride())
         return *drivesOverride();
     std::vector<std::string> drives;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady() && !isPseudoVolume(volume))
-            drives.push_back(volume.rootPath().toStdString());
+    for (const Mount& mount : mountTable()) {
+        if (!isPseudoVolume(mount))
+            drives.push_back(mount.root);
     }
     std::sort(drives.begin(), drives.end());
     drives.erase(std::unique(drives.begin(), drives.end()), drives.end());
@@ -343,7 +394,8 @@ DirList::DirList(Container& parent, Rect rect)
     list->setGeometry(toPixels(rect));
     std::error_code error;
     const fs::path start = fs::current_path(error);
-    if (error || !list->open(start.string()))
+    // The root is on another file system than a current folder that does not answer.
+    if (error || list->open(start.string()) != Listing::Shown)
         list->open(start.root_path().empty() ? "/" : start.root_path().string());
 }
 
@@ -351,7 +403,7 @@ std::string DirList::path() const {
     return static_cast<FolderList*>(native().widget())->path();
 }
 
-bool DirList::setPath(const std::string& path) {
+Listing DirList::setPath(const std::string& path) {
     return static_cast<FolderList*>(native().widget())->open(path);
 }
 

@@ -1,8 +1,11 @@
 #include "../system.h"
+#include "../worker_call.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdlib>
@@ -23,6 +26,17 @@ constexpr int kDeliveryBoundMs = 1000;
 
 void deliverPendingMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, kDeliveryBoundMs);
+}
+
+std::function<void()> messageWaker() {
+    return [dispatcher = QAbstractEventDispatcher::instance()] { dispatcher->wakeUp(); };
+}
+
+void waitForMessages(std::chrono::milliseconds most) {
+    QTimer timeUp; // an event of its own, which ends the wait
+    timeUp.setSingleShot(true);
+    timeUp.start(most);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 void pause(int milliseconds) {

@@ -240,4 +240,8 @@ void Window::close() {
     native().widget()->close();
 }
 
+bool Window::isOpen() const {
+    return native().widget()->isVisible();
+}
+
 } // namespace ui

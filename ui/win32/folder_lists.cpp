@@ -1,5 +1,6 @@
 #include "../folder_lists.h"
 #include "../folder_row.h"
+#include "../worker_call.h"
 #include "folder_lists_private.h"
 #include "native.h"
 
@@ -46,14 +47,15 @@ std::optional<std::vector<std::string>>& drivesOverride() {
     return drives;
 }
 
-// Subfolder names, sorted as a user reads them, or false if the folder cannot be read (no
+// Subfolder names, sorted as a user reads them, or nothing if the folder cannot be read (no
 // medium, no permission, gone).
-bool subfolders(const std::wstring& folder, std::vector<std::wstring>& names) {
+std::optional<std::vector<std::wstring>> subfolders(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &found,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE)
-        return false;
+        return std::nullopt;
+    std::vector<std::wstring> names;
     do {
         const std::wstring name = found.cFileName;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
@@ -64,20 +66,30 @@ bool subfolders(const std::wstring& folder, std::vector<std::wstring>& names) {
         return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
                CSTR_LESS_THAN;
     });
-    return true;
+    return names;
 }
 
 // Takes the path in UTF-16, so that a name with no UTF-8 form (a lone surrogate) still opens.
-bool openFolder(HWND list, FolderListState& state, const std::wstring& path) {
+// Messages are delivered while the folder is read, so the user may ask for another one
+// meanwhile; the last asked for wins.
+Listing openFolder(HWND list, const std::shared_ptr<FolderListState>& state,
+                   const std::wstring& path) {
     wchar_t full[MAX_PATH * 4] = {};
     if (!GetFullPathNameW(path.c_str(), DWORD(std::size(full)), full, nullptr))
-        return false;
+        return Listing::Unreadable;
     std::wstring folder = full;
     if (folder.back() != L'\\')
         folder += L'\\';
-    std::vector<std::wstring> names;
-    if (!subfolders(folder, names))
-        return false;
+    const int asked = ++state->asked;
+    const auto answer = callOnWorker<std::optional<std::vector<std::wstring>>>(
+        [folder] { return subfolders(folder); }, [state, asked] { return state->asked != asked; });
+    if (state->asked != asked)
+        return Listing::Superseded;
+    if (!answer)
+        return Listing::NoAnswer;
+    if (!*answer)
+        return Listing::Unreadable;
+    const std::vector<std::wstring>& names = **answer;
 
     std::vector<FolderRow> rows;
     const std::wstring root = rootOf(folder);
@@ -92,12 +104,12 @@ bool openFolder(HWND list, FolderListState& state, const std::wstring& path) {
     for (const std::wstring& name : names)
         rows.push_back({folder + name, name, current + 1, false});
 
-    state.rows = std::move(rows);
-    state.path = state.rows[std::size_t(current)].path;
-    SendMessageW(list, LB_SETCOUNT, state.rows.size(), 0);
+    state->rows = std::move(rows);
+    state->path = state->rows[std::size_t(current)].path;
+    SendMessageW(list, LB_SETCOUNT, state->rows.size(), 0);
     SendMessageW(list, LB_SETCURSEL, WPARAM(current), 0);
     InvalidateRect(list, nullptr, TRUE);
-    return true;
+    return Listing::Shown;
 }
 
 // A folder drawn with lines and a fill: an open one has its flap folded down.
@@ -141,8 +153,8 @@ LRESULT drawRow(const FolderListState& state, const DRAWITEMSTRUCT& item) {
     return TRUE;
 }
 
-FolderListState& folderState(const DirList& list) {
-    return *static_cast<FolderListState*>(list.native().state.get());
+std::shared_ptr<FolderListState> folderState(const DirList& list) {
+    return std::static_pointer_cast<FolderListState>(list.native().state);
 }
 
 struct DriveListState {
@@ -273,27 +285,30 @@ DirList::DirList(Container& parent, Rect rect)
             if (index < 0 || std::size_t(index) >= state->rows.size())
                 return 0;
             const std::wstring target = state->rows[std::size_t(index)].path;
-            if (!openFolder(list, *state, target) && state->unavailable)
+            const Listing listing = openFolder(list, state, target);
+            if ((listing == Listing::Unreadable || listing == Listing::NoAnswer) &&
+                state->unavailable)
                 state->unavailable();
         }
         return 0;
     };
     wchar_t current[MAX_PATH * 4] = {};
     GetCurrentDirectoryW(DWORD(std::size(current)), current);
-    if (!openFolder(list, *state, current))
-        openFolder(list, *state, rootOf(current));
+    // A current folder that has gone leaves the root; one that does not answer, nothing to ask.
+    if (openFolder(list, state, current) == Listing::Unreadable)
+        openFolder(list, state, rootOf(current));
 }
 
 std::string DirList::path() const {
-    return narrow(folderState(*this).path);
+    return narrow(folderState(*this)->path);
 }
 
-bool DirList::setPath(const std::string& path) {
+Listing DirList::setPath(const std::string& path) {
     return openFolder(native().hwnd, folderState(*this), wide(path));
 }
 
 void DirList::onUnavailable(std::function<void()> handler) {
-    folderState(*this).unavailable = std::move(handler);
+    folderState(*this)->unavailable = std::move(handler);
 }
 
 } // namespace ui

@@ -20,6 +20,7 @@ struct FolderListState {
     std::vector<FolderRow> rows;
     std::wstring path;
     std::function<void()> unavailable;
+    int asked = 0; // folders asked for so far
 };
 
 // Tests stand in their own drives (which may not exist); nullopt returns to the real ones.

@@ -1,4 +1,5 @@
 #include "../system.h"
+#include "../worker_call.h"
 #include "native.h"
 
 #include <mmsystem.h>
@@ -60,6 +61,15 @@ void deliverPendingMessages() {
         }
         dispatchMessage(message);
     }
+}
+
+std::function<void()> messageWaker() {
+    return [thread = GetCurrentThreadId()] { PostThreadMessageW(thread, WM_NULL, 0, 0); };
+}
+
+void waitForMessages(std::chrono::milliseconds most) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(most.count()), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    deliverPendingMessages();
 }
 
 void pause(int milliseconds) {

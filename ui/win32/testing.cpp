@@ -1,4 +1,5 @@
 #include "../testing.h"
+#include "../worker_call.h"
 #include "folder_lists_private.h"
 #include "native.h"
 
@@ -824,6 +825,11 @@ bool isDroppedDown(const DriveList& list) {
 
 void setDrives(std::optional<std::vector<std::string>> drives) {
     overrideDrives(std::move(drives));
+}
+
+void holdFolderReads(std::function<void()> hold, std::chrono::milliseconds deadline) {
+    workerDeadline() = hold ? deadline : kWorkerDeadline;
+    beforeWorkerCall() = std::move(hold);
 }
 
 } // namespace ui::testing

@@ -233,4 +233,8 @@ void Window::close() {
     hideOnClose(native());
 }
 
+bool Window::isOpen() const {
+    return IsWindowVisible(native().hwnd) && !native().closed;
+}
+
 } // namespace ui

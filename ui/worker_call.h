@@ -1,0 +1,76 @@
+#pragma once
+
+// A call that may block for good, such as reading a folder on a network mount whose server has
+// gone, runs on a worker thread while the interface thread goes on delivering messages: the
+// windows repaint and take input, and closing the main window still ends the process at once.
+// Shared by the back ends; each gives the message wait.
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace ui {
+
+// How long a drive or folder has to answer. A disk waking from sleep or a share reconnecting
+// answers within a few seconds; past this, the user is better told it is not available. The
+// interface stays live all the while, so the wait costs nothing else.
+constexpr std::chrono::milliseconds kWorkerDeadline{5000};
+inline std::chrono::milliseconds& workerDeadline() {
+    static std::chrono::milliseconds deadline = kWorkerDeadline; // tests set shorter ones
+    return deadline;
+}
+// Runs on the worker before each call: tests put a file system that stops answering here.
+inline std::function<void()>& beforeWorkerCall() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+// Back end: a function that any thread may call to end a waitForMessages() early.
+std::function<void()> messageWaker();
+// Back end: delivers pending messages, then waits until more arrive, the waker is called or the
+// time is up, and delivers those.
+void waitForMessages(std::chrono::milliseconds most);
+
+// Runs the call on a worker and waits for its answer while delivering messages, until the
+// deadline or until the answer is no longer wanted; a handler delivered meanwhile may have asked
+// for another. Nothing if no answer was taken: a late one is dropped with its worker, and nothing
+// waits for a worker stuck in the kernel, at exit least of all.
+template <typename Result>
+std::optional<Result> callOnWorker(std::function<Result()> call,
+                                   const std::function<bool()>& unwanted) {
+    struct Shared {
+        std::mutex mutex;
+        std::optional<Result> answer;
+        std::function<void()> wake; // cleared once nobody waits
+    };
+    auto shared = std::make_shared<Shared>();
+    shared->wake = messageWaker();
+    std::thread([shared, call = std::move(call), before = beforeWorkerCall()] {
+        if (before)
+            before();
+        Result answer = call();
+        std::lock_guard lock(shared->mutex);
+        shared->answer = std::move(answer);
+        if (shared->wake)
+            shared->wake();
+    }).detach();
+
+    const auto deadline = std::chrono::steady_clock::now() + workerDeadline();
+    for (;;) {
+        {
+            std::lock_guard lock(shared->mutex);
+            const auto now = std::chrono::steady_clock::now();
+            if (shared->answer || unwanted() || now >= deadline) {
+                shared->wake = nullptr;
+                return unwanted() ? std::nullopt : std::move(shared->answer);
+            }
+        }
+        const auto left = deadline - std::chrono::steady_clock::now();
+        waitForMessages(std::chrono::ceil<std::chrono::milliseconds>(left));
+    }
+}
+
+} // namespace ui
