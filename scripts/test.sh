@@ -11,7 +11,7 @@ bash scripts/setup-debian.sh build-essential cmake qt6-base-dev libgl-dev fonts-
     xvfb xauth openbox xdotool x11-utils imagemagick strace dbus-daemon \
     dbus-bin at-spi2-core python3-pyatspi libglib2.0-bin python3-fonttools \
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
-    wine64 fonts-wine locales dpkg-dev appstream desktop-file-utils weston qt6-wayland
+    wine64 fonts-wine locales dpkg-dev appstream desktop-file-utils weston qt6-wayland bindfs
 # Wine shows its own texts (a message box's button) in the language of the locale.
 if ! locale -a | grep -qix 'zh_CN.utf8'; then
     echo "Generating the zh_CN.UTF-8 locale"

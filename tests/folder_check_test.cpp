@@ -8,9 +8,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <iostream>
 
 using namespace test;
 using ui::testing::Key;
@@ -422,6 +426,47 @@ TEST(Chooser, AFileSystemThatStopsAnsweringCountsAsUnavailable) {
 
     EXPECT_THAT(messages, testing::ElementsAre(kUnavailable));
     EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+}
+
+// A real drive that has stopped answering, where the set-up that makes one names it: the chooser
+// still opens at once, and the drive is told not available once the lists stop waiting for it.
+TEST(DeadDrive, OpensTheChooserAndIsToldNotAvailableInTime) {
+    const char* dead = std::getenv("MARLINTH_DEAD_DRIVE");
+    if (!dead)
+        GTEST_SKIP() << "no drive that stops answering here (tests/wine/dead_drive.sh makes one)";
+    using Clock = std::chrono::steady_clock;
+    Session session;
+    // Started while the drive still answered, as a program is before a server goes away.
+    std::printf("waiting for %s to stop answering\n", dead);
+    std::fflush(stdout);
+    std::string word;
+    std::getline(std::cin, word);
+    const Clock::time_point opening = Clock::now();
+    folder::Form2 chooser(session.form.Label3);
+    const auto opened = Clock::now() - opening;
+    Clock::time_point chosen;
+    std::vector<std::string> messages;
+    std::chrono::nanoseconds told{};
+    session.onDialog([&](ModalWindow& dialog) {
+        if (dialog.caption() != "目录选择") {
+            told = Clock::now() - chosen;
+            messages.push_back(dialog.texts().at(0));
+            dialog.clickButton("确定");
+            return;
+        }
+        chosen = Clock::now();
+        ui::testing::chooseDrive(chooser.Drive1, dead);
+        dialog.clickButton("取消");
+    });
+    chooser.showModal();
+
+    using std::chrono::milliseconds;
+    std::printf("the chooser was made in %lld ms; %s was told not available after %lld ms\n",
+                (long long)std::chrono::duration_cast<milliseconds>(opened).count(), dead,
+                (long long)std::chrono::duration_cast<milliseconds>(told).count());
+    EXPECT_LE(opened, milliseconds(1000));
+    EXPECT_THAT(messages, testing::ElementsAre(kUnavailable));
+    EXPECT_LE(told, milliseconds(6000));
 }
 
 // Each opening builds the chooser anew; none may leave anything behind.

@@ -51,3 +51,10 @@ add_test(NAME win32.wine_starts
 set_tests_properties(win32.wine_starts PROPERTIES FIXTURES_SETUP wine LABELS wine)
 add_test(NAME win32.wine_stops COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/stop.sh ${wine_state})
 set_tests_properties(win32.wine_stops PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
+
+# A drive that has stopped answering, made for the one test that chooses it.
+add_test(NAME win32.folder_check.DeadDrive
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/dead_drive.sh ${wine_state}
+        $<TARGET_FILE:folder_check_test> --gtest_filter=DeadDrive.*)
+set_tests_properties(win32.folder_check.DeadDrive PROPERTIES FIXTURES_REQUIRED wine
+    RUN_SERIAL TRUE LABELS wine SKIP_RETURN_CODE 77 TIMEOUT 120)
