@@ -3,7 +3,8 @@
 # offscreen, printing their figures. Figures are reported, never judged: the script fails only
 # when a benchmark could not run at all.
 #
-#   bench/run.sh [startup|run|folders|pause]...    (all four when none is named; about 5 minutes)
+#   bench/run.sh [startup|run|folders|mounts|pause]...  (all five when none is named; about 6
+#                                                        minutes)
 #
 # Uses $DISPLAY when it is set; otherwise starts a private Xvfb display for the duration.
 set -uo pipefail
@@ -16,12 +17,12 @@ build=$root/build/default
 launches=20
 
 benchmarks=("$@")
-[[ $# -gt 0 ]] || benchmarks=(startup run folders pause)
+[[ $# -gt 0 ]] || benchmarks=(startup run folders mounts pause)
 for name in "${benchmarks[@]}"; do
     case $name in
-    startup | run | folders | pause) ;;
+    startup | run | folders | mounts | pause) ;;
     *)
-        echo "usage: $0 [startup|run|folders|pause]..." >&2
+        echo "usage: $0 [startup|run|folders|mounts|pause]..." >&2
         exit 2
         ;;
     esac
@@ -49,7 +50,7 @@ if ! grep -qs '^BUILD_TESTING:BOOL=ON' "$build/CMakeCache.txt"; then
     }
 fi
 targets=(marlinth bench_bare_window bench_startup_probe bench_startup bench_memory_run
-    bench_folders bench_pause)
+    bench_folders bench_chooser bench_pause)
 if ! cmake --build --preset default --parallel 1 --target "${targets[@]}" \
     >"$scratch/build.log" 2>&1; then
     tail -n 40 "$scratch/build.log" >&2
@@ -164,6 +165,35 @@ benchmark_folders() {
     done
 }
 
+benchmark_mounts() {
+    echo
+    echo "mounts: the folder chooser opened (made, shown, painted) from a folder that holds 50"
+    echo "mounts, all answering, then with one that has stopped (a FUSE mount with its daemon"
+    echo "stopped), in a mount namespace of its own; median of 20 openings; goal <= 1000 ms"
+    if [[ $(id -u) -ne 0 || ! -c /dev/fuse ]] || ! command -v bindfs unshare >/dev/null; then
+        echo "  not measured: needs root, /dev/fuse, bindfs and unshare"
+        return
+    fi
+    printf '  %-22s %6s %10s %10s %10s\n' mounts drives "median ms" fastest slowest
+    # shellcheck disable=SC2016
+    QT_QPA_PLATFORM=xcb unshare -m --propagation private bash -c '
+        cd "$1" || exit 1
+        for i in $(seq -w 1 49); do
+            mkdir "mount-$i" && mount -t tmpfs -o size=1m tmpfs "mount-$i" || exit 1
+        done
+        mkdir source dead
+        bindfs -f source dead &
+        for _ in $(seq 100); do mountpoint -q dead && break; sleep 0.05; done
+        "$2" "50 answering" || exit 1
+        kill -STOP $!
+        sleep 1.5 # the kernel answers from its cache for a second
+        "$2" "49 answering, 1 not"
+        status=$?
+        kill -KILL $!
+        exit $status' - "$scratch" "$build/bench/bench_chooser" 2>"$scratch/stderr" ||
+        { cat "$scratch/stderr" >&2; could_not_run "mounts"; }
+}
+
 benchmark_pause() {
     echo
     echo "pause: the step pause, three seconds of each length; goal: never short"
@@ -189,6 +219,7 @@ for name in "${benchmarks[@]}"; do
     startup) benchmark_startup ;;
     run) benchmark_run ;;
     folders) benchmark_folders ;;
+    mounts) benchmark_mounts ;;
     esac
 done
 exit "$status"
