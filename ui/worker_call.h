@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace ui {
@@ -48,15 +49,19 @@ std::optional<Result> callOnWorker(std::function<Result()> call,
     };
     auto shared = std::make_shared<Shared>();
     shared->wake = messageWaker();
-    std::thread([shared, call = std::move(call), before = beforeWorkerCall()] {
-        if (before)
-            before();
-        Result answer = call();
-        std::lock_guard lock(shared->mutex);
-        shared->answer = std::move(answer);
-        if (shared->wake)
-            shared->wake();
-    }).detach();
+    try {
+        std::thread([shared, call = std::move(call), before = beforeWorkerCall()] {
+            if (before)
+                before();
+            Result answer = call();
+            std::lock_guard lock(shared->mutex);
+            shared->answer = std::move(answer);
+            if (shared->wake)
+                shared->wake();
+        }).detach();
+    } catch (const std::system_error&) {
+        return std::nullopt; // no thread to be had, as when many are stuck: no answer either
+    }
 
     const auto deadline = std::chrono::steady_clock::now() + workerDeadline();
     for (;;) {
