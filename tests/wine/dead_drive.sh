@@ -26,7 +26,7 @@ export TMPDIR=$work/tmp
 bindfs -f "$work/source" "$work/dead" &
 bindfs=$!
 trap 'rm -f "$WINEPREFIX/dosdevices/q:"; "$wineserver" -k 2>/dev/null || true
-    { kill -KILL "$bindfs"; wait "$bindfs"; } 2>/dev/null
+    { kill -KILL "$bindfs"; wait "$bindfs"; } 2>/dev/null || true
     umount -l "$work/dead" 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 100); do mountpoint -q "$work/dead" && break; sleep 0.05; done
 mountpoint -q "$work/dead" || { echo "bindfs did not mount" >&2; exit 1; }
