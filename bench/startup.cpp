@@ -124,19 +124,26 @@ long endChild(pid_t pid) {
 
 // ---- offscreen: the child writes the time of its first paint to a pipe ----
 
+// Adds to the text what the child has written within the time; false once it closed the pipe.
+bool readMore(int fd, int milliseconds, std::string& text) {
+    pollfd ready{fd, POLLIN, 0};
+    if (poll(&ready, 1, milliseconds) <= 0)
+        return true;
+    char buffer[4096];
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got <= 0)
+        return false;
+    text.append(buffer, std::size_t(got));
+    return true;
+}
+
 // The monotonic time the child wrote, or nothing if it closed the pipe or took too long.
 std::optional<std::int64_t> readStamp(int fd) {
     std::string text;
     const Clock::time_point tooLate = Clock::now() + kGiveUpAfter;
     while (text.find('\n') == std::string::npos && Clock::now() < tooLate) {
-        pollfd ready{fd, POLLIN, 0};
-        if (poll(&ready, 1, 100) <= 0)
-            continue;
-        char buffer[64];
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got <= 0)
+        if (!readMore(fd, 100, text))
             return std::nullopt;
-        text.append(buffer, std::size_t(got));
     }
     if (text.find('\n') == std::string::npos)
         return std::nullopt;
@@ -171,16 +178,12 @@ bool readLog(int fd, Clock::time_point until, bool drain = false) {
     std::string text;
     std::string attached; // "wl_surface@N", once a buffer is attached to it
     while (Clock::now() < until) {
-        pollfd ready{fd, POLLIN, 0};
-        if (poll(&ready, 1, 20) <= 0)
-            continue;
-        char buffer[4096];
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got <= 0)
+        if (!readMore(fd, 20, text))
             return false;
-        if (drain)
+        if (drain) {
+            text.clear();
             continue;
-        text.append(buffer, std::size_t(got));
+        }
         for (std::size_t end; (end = text.find('\n')) != std::string::npos;
              text.erase(0, end + 1)) {
             const std::string line = text.substr(0, end);

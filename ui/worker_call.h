@@ -68,9 +68,10 @@ std::optional<Result> callOnWorker(std::function<Result()> call,
         {
             std::lock_guard lock(shared->mutex);
             const auto now = std::chrono::steady_clock::now();
-            if (shared->answer || unwanted() || now >= deadline) {
+            const bool dropped = unwanted();
+            if (shared->answer || dropped || now >= deadline) {
                 shared->wake = nullptr;
-                return unwanted() ? std::nullopt : std::move(shared->answer);
+                return dropped ? std::nullopt : std::move(shared->answer);
             }
         }
         const auto left = deadline - std::chrono::steady_clock::now();

@@ -1,6 +1,6 @@
 #include "../folder_lists.h"
+#include "../folder_read.h"
 #include "../folder_row.h"
-#include "../worker_call.h"
 #include "folder_lists_private.h"
 #include "font_families.h"
 #include "native.h"
@@ -275,8 +275,7 @@ public:
         // Double-click only: Enter and, on some styles, single clicks raise activated().
         connect(this, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
             const std::string target = model_.row(index.row()).path; // open() replaces the rows
-            const Listing listing = open(target);
-            if ((listing == Listing::Unreadable || listing == Listing::NoAnswer) && unavailable)
+            if (isUnavailable(open(target)) && unavailable)
                 unavailable();
         });
     }
@@ -288,16 +287,11 @@ public:
         const fs::path folder = fs::absolute(fs::path(path), error).lexically_normal();
         if (error)
             return Listing::Unreadable;
-        const int asked = ++asked_;
-        const auto answer = callOnWorker<std::optional<std::vector<std::string>>>(
-            [folder] { return subfolders(folder); }, [this, asked] { return asked_ != asked; });
-        if (asked_ != asked)
-            return Listing::Superseded;
-        if (!answer)
-            return Listing::NoAnswer;
-        if (!*answer)
-            return Listing::Unreadable;
-        const std::vector<std::string>& names = **answer;
+        std::vector<std::string> names;
+        if (const Listing listing = readFolder<std::string>(
+                asked_, [folder] { return subfolders(folder); }, names);
+            listing != Listing::Shown)
+            return listing;
 
         std::vector<FolderRow> rows;
         fs::path walked;

@@ -1,6 +1,6 @@
 #include "../folder_lists.h"
+#include "../folder_read.h"
 #include "../folder_row.h"
-#include "../worker_call.h"
 #include "folder_lists_private.h"
 #include "native.h"
 
@@ -72,24 +72,18 @@ std::optional<std::vector<std::wstring>> subfolders(const std::wstring& folder) 
 // Takes the path in UTF-16, so that a name with no UTF-8 form (a lone surrogate) still opens.
 // Messages are delivered while the folder is read, so the user may ask for another one
 // meanwhile; the last asked for wins.
-Listing openFolder(HWND list, const std::shared_ptr<FolderListState>& state,
-                   const std::wstring& path) {
+Listing openFolder(HWND list, FolderListState& state, const std::wstring& path) {
     wchar_t full[MAX_PATH * 4] = {};
     if (!GetFullPathNameW(path.c_str(), DWORD(std::size(full)), full, nullptr))
         return Listing::Unreadable;
     std::wstring folder = full;
     if (folder.back() != L'\\')
         folder += L'\\';
-    const int asked = ++state->asked;
-    const auto answer = callOnWorker<std::optional<std::vector<std::wstring>>>(
-        [folder] { return subfolders(folder); }, [state, asked] { return state->asked != asked; });
-    if (state->asked != asked)
-        return Listing::Superseded;
-    if (!answer)
-        return Listing::NoAnswer;
-    if (!*answer)
-        return Listing::Unreadable;
-    const std::vector<std::wstring>& names = **answer;
+    std::vector<std::wstring> names;
+    if (const Listing listing = readFolder<std::wstring>(
+            state.asked, [folder] { return subfolders(folder); }, names);
+        listing != Listing::Shown)
+        return listing;
 
     std::vector<FolderRow> rows;
     const std::wstring root = rootOf(folder);
@@ -104,9 +98,9 @@ Listing openFolder(HWND list, const std::shared_ptr<FolderListState>& state,
     for (const std::wstring& name : names)
         rows.push_back({folder + name, name, current + 1, false});
 
-    state->rows = std::move(rows);
-    state->path = state->rows[std::size_t(current)].path;
-    SendMessageW(list, LB_SETCOUNT, state->rows.size(), 0);
+    state.rows = std::move(rows);
+    state.path = state.rows[std::size_t(current)].path;
+    SendMessageW(list, LB_SETCOUNT, state.rows.size(), 0);
     SendMessageW(list, LB_SETCURSEL, WPARAM(current), 0);
     InvalidateRect(list, nullptr, TRUE);
     return Listing::Shown;
@@ -153,8 +147,8 @@ LRESULT drawRow(const FolderListState& state, const DRAWITEMSTRUCT& item) {
     return TRUE;
 }
 
-std::shared_ptr<FolderListState> folderState(const DirList& list) {
-    return std::static_pointer_cast<FolderListState>(list.native().state);
+FolderListState& folderState(const DirList& list) {
+    return *static_cast<FolderListState*>(list.native().state.get());
 }
 
 struct DriveListState {
@@ -285,9 +279,7 @@ DirList::DirList(Container& parent, Rect rect)
             if (index < 0 || std::size_t(index) >= state->rows.size())
                 return 0;
             const std::wstring target = state->rows[std::size_t(index)].path;
-            const Listing listing = openFolder(list, state, target);
-            if ((listing == Listing::Unreadable || listing == Listing::NoAnswer) &&
-                state->unavailable)
+            if (isUnavailable(openFolder(list, *state, target)) && state->unavailable)
                 state->unavailable();
         }
         return 0;
@@ -295,12 +287,12 @@ DirList::DirList(Container& parent, Rect rect)
     wchar_t current[MAX_PATH * 4] = {};
     GetCurrentDirectoryW(DWORD(std::size(current)), current);
     // A current folder that has gone leaves the root; one that does not answer, nothing to ask.
-    if (openFolder(list, state, current) == Listing::Unreadable)
-        openFolder(list, state, rootOf(current));
+    if (openFolder(list, *state, current) == Listing::Unreadable)
+        openFolder(list, *state, rootOf(current));
 }
 
 std::string DirList::path() const {
-    return narrow(folderState(*this)->path);
+    return narrow(folderState(*this).path);
 }
 
 Listing DirList::setPath(const std::string& path) {
@@ -308,7 +300,7 @@ Listing DirList::setPath(const std::string& path) {
 }
 
 void DirList::onUnavailable(std::function<void()> handler) {
-    folderState(*this)->unavailable = std::move(handler);
+    folderState(*this).unavailable = std::move(handler);
 }
 
 } // namespace ui
