@@ -131,6 +131,19 @@ wayland | wayland_scale2)
         fail "the folder chooser has no parent: $(grep "$chooser.set_parent" "$requests" || true)"
     sleep 0.5
     import -window "$WESTON" "$artifacts/main-window-with-chooser.png"
+    # Its title bar has a close button only: where a title bar of three buttons has maximise
+    # and minimise, a click neither maximises nor minimises it. The chooser is found by its
+    # drive list's highlight, 6 px right of its frame's left and 33 below its top.
+    box=$(convert "$artifacts/main-window-with-chooser.png" -fill black +opaque '#308CC6' \
+        -format '%@' info:)
+    chooser_x=$(($(cut -d+ -f2 <<<"$box") - 6)) chooser_y=$(($(cut -d+ -f3 <<<"$box") - 33))
+    for button_x in 169 146; do # maximise, minimise, in a frame 209 px wide
+        point_weston $((chooser_x + button_x)) $((chooser_y + 15))
+        xdotool click 1
+    done
+    sleep 0.3
+    ! grep -E "$chooser\.set_(maximized|minimized)" "$requests" ||
+        fail "the folder chooser's title bar maximised or minimised it"
     xdotool key Tab Tab Tab space
     for _ in $(seq 50); do grep -q "$chooser.destroy()" "$requests" && break; sleep 0.1; done
     grep -q "$chooser.destroy()" "$requests" || fail "取消 did not close the folder chooser"

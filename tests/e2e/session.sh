@@ -102,11 +102,15 @@ start_wayland_program() {
     CONTENT_Y=$(($(cut -d+ -f3 <<<"$box") - 87))
 }
 
-# Moves the pointer to a point of the content of the program's main window on weston. It
-# first leaves weston's window, so that weston hears it come in.
+# Moves the pointer to a point of weston's output. It first leaves weston's window, so that
+# weston hears it come in.
+point_weston() {
+    xdotool mousemove 1500 1100 sleep 0.2 mousemove --window "$WESTON" "$1" "$2" sleep 0.2
+}
+
+# Moves the pointer to a point of the content of the program's main window on weston.
 point_wayland() {
-    xdotool mousemove 1500 1100 sleep 0.2 mousemove --window "$WESTON" \
-        $((CONTENT_X + $1)) $((CONTENT_Y + $2)) sleep 0.2
+    point_weston $((CONTENT_X + $1)) $((CONTENT_Y + $2))
 }
 
 # Starts the program (or the given command line) and waits for its main window.

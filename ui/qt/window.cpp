@@ -1,5 +1,6 @@
 #include "../window.h"
 #include "native.h"
+#include "window_frame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -84,19 +85,25 @@ public:
         menuBar->setNativeMenuBar(false);
         // Controls keep their places when the window is resized; nothing lays them out.
         clientArea->resize(client);
+        if (drawsOwnFrames())
+            addOwnFrame(this);
     }
 
     // The menu bar's height is known once its menus are in; the window grows by it.
-    void fitToClientArea() { resize(clientSize().width(), clientSize().height() + menuHeight()); }
+    void fitToClientArea() {
+        resize(QSize(clientSize().width(), clientSize().height() + menuHeight())
+                   .grownBy(ownFrameMargins()));
+    }
 
     QMenuBar* const menuBar;
     QWidget* const clientArea;
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
+        const QRect content = rect().marginsRemoved(ownFrameMargins());
         const int menu = menuHeight();
-        menuBar->setGeometry(0, 0, width(), menu);
-        clientArea->setGeometry(0, menu, width(), height() - menu);
+        menuBar->setGeometry(content.x(), content.y(), content.width(), menu);
+        clientArea->setGeometry(content.adjusted(0, menu, 0, 0));
         QWidget::resizeEvent(event);
     }
     void closeEvent(QCloseEvent* event) override {
@@ -122,8 +129,17 @@ public:
         : TopLevel(client) {
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-        setFixedSize(client);
+        const QMargins frame = ownFrameMargins();
+        setFixedSize(client.grownBy(frame));
+        if (drawsOwnFrames()) {
+            clientArea = new QWidget(this);
+            clientArea->setGeometry(QRect(QPoint(frame.left(), frame.top()), client));
+            addOwnFrame(this);
+        }
     }
+
+    // Where its controls go: inside the frame the program draws, if it draws one.
+    QWidget* clientArea = this;
 
 protected:
     // Placed by the window manager or compositor, as any new window: QDialog would centre it
@@ -151,7 +167,7 @@ std::unique_ptr<Native> makeWindow(WindowStyle style, const std::string& caption
     }
     auto* dialog = new DialogWindow(pixels);
     dialog->setWindowTitle(toQt(caption));
-    return std::make_unique<Native>(dialog);
+    return std::make_unique<Native>(dialog, dialog->clientArea);
 }
 
 TopLevel& topLevel(const Window& window) {
@@ -177,6 +193,8 @@ QMenuBar* menuBarOf(const Window& window) {
 const QWidget* clientAreaOf(const QWidget* window) {
     if (auto* main = dynamic_cast<const MainWindow*>(window))
         return main->clientArea;
+    if (auto* dialog = dynamic_cast<const DialogWindow*>(window))
+        return dialog->clientArea;
     return window;
 }
 
