@@ -201,7 +201,7 @@ bool drawsOwnFrames() {
     static const bool draws =
         QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
         !qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION") &&
-        !compositorDrawsFrames();
+        !qEnvironmentVariableIsSet("QT_WAYLAND_DECORATION") && !compositorDrawsFrames();
     return draws;
 }
 

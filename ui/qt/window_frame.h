@@ -11,7 +11,7 @@ class QWidget;
 namespace ui {
 
 // Whether the program draws its windows' frames: on Wayland, unless the compositor draws them
-// or the user turned the toolkit's off.
+// or the user chose the toolkit's frames (a decoration of their own, or none).
 bool drawsOwnFrames();
 
 // The room the program's frame takes round a window's content; none where it draws none.
