@@ -89,7 +89,8 @@ public:
             addOwnFrame(this);
     }
 
-    // The menu bar's height is known once its menus are in; the window grows by it.
+    // The menu bar's height is known once its menus are in; the window grows by it, and by the
+    // frame the program draws, if it draws one.
     void fitToClientArea() {
         resize(QSize(clientSize().width(), clientSize().height() + menuHeight())
                    .grownBy(ownFrameMargins()));
