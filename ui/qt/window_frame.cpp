@@ -52,6 +52,12 @@ bool compositorDrawsFrames() {
 
 enum class Button { None, Close, Minimise };
 
+QFont captionFont() {
+    QFont font = QApplication::font();
+    font.setPixelSize(kCaptionPixels);
+    return font;
+}
+
 // The frame lies beneath the window's content, over the whole window: what the content leaves
 // uncovered (the title bar and the edges) is the frame's.
 class Frame : public QWidget {
@@ -65,10 +71,11 @@ public:
         window->installEventFilter(this);
     }
 
-    // From the right: close, then minimise if the window has it.
-    int buttonCount() const { return minimisable_ ? 2 : 1; }
-    // Room kept clear of the caption at either side, the caption being centred on the window.
-    int captionInset() const { return std::max(captionLeft(), captionRight()); }
+    // The narrowest window showing the whole caption, which is centred on the window.
+    int widthForCaption() const {
+        return QFontMetrics(captionFont()).horizontalAdvance(window()->windowTitle()) +
+               2 * std::max(captionLeft(), captionRight());
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -92,9 +99,7 @@ protected:
         QPen pen(palette().color(group, QPalette::WindowText));
         painter.setPen(pen);
 
-        QFont font = QApplication::font();
-        font.setPixelSize(kCaptionPixels);
-        painter.setFont(font);
+        painter.setFont(captionFont());
         if (hasIcon())
             window()->windowIcon().paint(
                 &painter,
@@ -155,6 +160,8 @@ protected:
     }
 
 private:
+    // From the right: close, then minimise if the window has it.
+    int buttonCount() const { return minimisable_ ? 2 : 1; }
     // Only an icon of the window's own, not the application's.
     bool hasIcon() const { return window()->testAttribute(Qt::WA_SetWindowIcon); }
     int captionLeft() const {
@@ -219,11 +226,7 @@ void addOwnFrame(QWidget* window) {
 
 int widthForCaption(const QWidget* window) {
     const auto* frame = window->findChild<const Frame*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!frame)
-        return 0;
-    QFont font = QApplication::font();
-    font.setPixelSize(kCaptionPixels);
-    return QFontMetrics(font).horizontalAdvance(window->windowTitle()) + 2 * frame->captionInset();
+    return frame ? frame->widthForCaption() : 0;
 }
 
 } // namespace ui
