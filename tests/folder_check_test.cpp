@@ -4,6 +4,7 @@
 
 #include "folder/form2.h"
 #include "ui/system.h"
+#include "ui/worker_call.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <future>
 #include <iostream>
+#include <utility>
 
 using namespace test;
 using ui::testing::Key;
@@ -426,6 +428,35 @@ TEST(Chooser, AFileSystemThatStopsAnsweringCountsAsUnavailable) {
 
     EXPECT_THAT(messages, testing::ElementsAre(kUnavailable));
     EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+}
+
+// A wait for a worker ends at its deadline even when the interface thread is held up, as by a
+// pre-emption, just as it checks the time: worked out past the deadline, the wait would last
+// until something else woke it, here the worker's answer after two seconds.
+TEST(WorkerCall, AWaitEndsAtItsDeadlineThoughTheThreadIsHeldUpAsItChecks) {
+    using Clock = std::chrono::steady_clock;
+    using std::chrono::milliseconds;
+    const milliseconds deadline(10);
+    std::promise<void> release;
+    ui::testing::holdFolderReads(
+        [released = release.get_future().share()] { released.wait_for(std::chrono::seconds(2)); },
+        deadline);
+    bool heldUp = false;
+    ui::deliverPendingMessages(); // nothing else is there to end the wait
+    const Clock::time_point started = Clock::now();
+    const std::optional<int> answer = ui::callOnWorker<int>([] { return 1; }, [&] {
+        if (!std::exchange(heldUp, true))
+            for (const auto until = Clock::now() + deadline + milliseconds(1); Clock::now() < until;) {
+            }
+        return false;
+    });
+    const auto waited =
+        std::chrono::duration_cast<milliseconds>(Clock::now() - started).count();
+    release.set_value();
+    ui::testing::holdFolderReads({});
+
+    EXPECT_EQ(answer, std::nullopt);
+    EXPECT_LT(waited, 1000) << "milliseconds waited";
 }
 
 // A real drive that has stopped answering, where the set-up that makes one names it: the chooser

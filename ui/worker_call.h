@@ -5,6 +5,7 @@
 // windows repaint and take input, and closing the main window still ends the process at once.
 // Shared by the back ends; each gives the message wait.
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -63,18 +64,28 @@ std::optional<Result> callOnWorker(std::function<Result()> call,
         return std::nullopt; // no thread to be had, as when many are stuck: no answer either
     }
 
-    const auto deadline = std::chrono::steady_clock::now() + workerDeadline();
+    // However the wait ends, a late worker finds nobody to wake, even when a handler's exception
+    // unwinds through it.
+    struct Disarm {
+        Shared& shared;
+        ~Disarm() {
+            std::lock_guard lock(shared.mutex);
+            shared.wake = nullptr;
+        }
+    } disarm{*shared};
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + workerDeadline();
     for (;;) {
+        Clock::duration left;
         {
             std::lock_guard lock(shared->mutex);
-            const auto now = std::chrono::steady_clock::now();
             const bool dropped = unwanted();
-            if (shared->answer || dropped || now >= deadline) {
-                shared->wake = nullptr;
+            // The time is taken once, after the check: taken again, a pre-emption could put it past
+            // the deadline, and a negative wait lasts until the next message (Qt) or for good.
+            left = std::max(deadline - Clock::now(), Clock::duration::zero());
+            if (shared->answer || dropped || left == Clock::duration::zero())
                 return dropped ? std::nullopt : std::move(shared->answer);
-            }
         }
-        const auto left = deadline - std::chrono::steady_clock::now();
         waitForMessages(std::chrono::ceil<std::chrono::milliseconds>(left));
     }
 }
