@@ -441,17 +441,20 @@ TEST(WorkerCall, AWaitEndsAtItsDeadlineThoughTheThreadIsHeldUpAsItChecks) {
     ui::testing::holdFolderReads(
         [released = release.get_future().share()] { released.wait_for(std::chrono::seconds(2)); },
         deadline);
+    // On its first check the thread loses the processor until the deadline has passed.
     bool heldUp = false;
+    const auto heldUpAsItChecks = [&] {
+        if (!std::exchange(heldUp, true)) {
+            const auto until = Clock::now() + deadline + milliseconds(1);
+            while (Clock::now() < until) {
+            }
+        }
+        return false;
+    };
     ui::deliverPendingMessages(); // nothing else is there to end the wait
     const Clock::time_point started = Clock::now();
-    const std::optional<int> answer = ui::callOnWorker<int>([] { return 1; }, [&] {
-        if (!std::exchange(heldUp, true))
-            for (const auto until = Clock::now() + deadline + milliseconds(1); Clock::now() < until;) {
-            }
-        return false;
-    });
-    const auto waited =
-        std::chrono::duration_cast<milliseconds>(Clock::now() - started).count();
+    const std::optional<int> answer = ui::callOnWorker<int>([] { return 1; }, heldUpAsItChecks);
+    const auto waited = std::chrono::duration_cast<milliseconds>(Clock::now() - started).count();
     release.set_value();
     ui::testing::holdFolderReads({});
 
