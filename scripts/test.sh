@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup-debian.sh build-essential cmake qt6-base-dev libgl-dev libwayland-dev fonts-noto-cjk \
+bash scripts/setup-debian.sh build-essential cmake qt6-base-dev libgl-dev libwayland-dev libglib2.0-dev fonts-noto-cjk \
     libgtest-dev libgmock-dev binutils-mingw-w64-x86-64 \
     xvfb xauth openbox xdotool x11-utils imagemagick strace dbus-daemon \
     dbus-bin at-spi2-core python3-pyatspi libglib2.0-bin python3-fonttools \

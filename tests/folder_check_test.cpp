@@ -18,6 +18,10 @@
 #include <iostream>
 #include <utility>
 
+#ifndef _WIN32
+#include "ui/qt/folder_lists_private.h"
+#endif
+
 using namespace test;
 using ui::testing::Key;
 using ui::testing::ModalWindow;
@@ -550,6 +554,49 @@ TEST(Chooser, ListsTheNetworkShareItWasStartedFrom) {
     });
     chooser.showModal();
     fs::remove_all(folder);
+}
+#endif
+
+#ifndef _WIN32
+// The drives are the mounts a user made, told from the system's own by the mount table alone.
+TEST(DriveList, TellsTheUsersMountsFromTheSystemsPlumbing) {
+    struct Mount {
+        const char* point;
+        const char* type;
+        bool drive;
+    };
+    for (const Mount& mount : std::initializer_list<Mount>{
+             {"/", "overlay", true}, // a container's root
+             {"/media/ann/USB STICK", "vfat", true},
+             {"/run/media/ann/disk", "exfat", true},
+             {"/mnt/share", "cifs", true},
+             {"/srv/projects", "ext4", true}, // a folder bound there
+             {"/etc/resolv.conf", "ext4", false},
+             {"/srv/old (deleted)", "ext4", false},
+             {"/var/lib/docker/overlay2/4f1c/merged", "overlay", false},
+             {"/var/lib/lxcfs", "fuse.lxcfs", false},
+             {"/proc/cpuinfo", "fuse.lxcfs", false},
+             {"/snap/core22/864", "squashfs", false},
+             {"/run/user/1000/doc", "fuse.portal", false},
+             {"/sys/fs/cgroup", "cgroup2", false},
+             {"/home", "ext4", false}, // the home folders, on the root's drive
+         })
+        EXPECT_EQ(ui::isDrive(mount.point, mount.type), mount.drive) << mount.point;
+}
+
+// Bind mounts as containers and their users make them, where the set-up that makes them names
+// them (tests/bind_mounts.sh, as root, in a mount namespace of the test's own): a bound folder is
+// a drive, a file bound over one under /etc is not.
+TEST(DriveList, OffersABoundFolderButNotABoundFile) {
+    const char* folder = std::getenv("MARLINTH_BOUND_FOLDER");
+    const char* file = std::getenv("MARLINTH_BOUND_FILE");
+    if (!folder || !file)
+        GTEST_SKIP() << "no bind mounts here (tests/bind_mounts.sh makes them)";
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    EXPECT_THAT(ui::testing::drives(chooser.Drive1),
+                testing::AllOf(testing::Contains("/"), testing::Contains(folder),
+                               testing::Not(testing::Contains(file))));
 }
 #endif
 

@@ -15,73 +15,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <set>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace ui {
 
 namespace {
-
-std::optional<std::vector<std::string>>& drivesOverride() {
-    static std::optional<std::vector<std::string>> drives;
-    return drives;
-}
-
-struct Mount {
-    std::string root;
-    std::string type;
-};
-
-// Mount points in the table escape space, tab, newline and backslash as three octal digits.
-std::string unescapeMountPoint(const std::string& field) {
-    std::string point;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            point += char(std::stoi(field.substr(i + 1, 3), nullptr, 8));
-            i += 3;
-        } else {
-            point += field[i];
-        }
-    }
-    return point;
-}
-
-// The kernel's mount table, read without asking any file system a thing: one that has stopped
-// answering must not hold up the drive list.
-std::vector<Mount> mountTable() {
-    std::ifstream table("/proc/self/mountinfo");
-    std::vector<Mount> mounts;
-    for (std::string line; std::getline(table, line);) {
-        // id parent major:minor root mount-point options [optional fields...] - type source ...
-        std::istringstream fields(line);
-        std::string field, point, type;
-        fields >> field >> field >> field >> field >> point;
-        while (fields >> field && field != "-") {
-        }
-        if (fields >> type)
-            mounts.push_back({unescapeMountPoint(point), type});
-    }
-    if (mounts.empty())
-        mounts.push_back({"/", ""}); // no /proc: the root is still a drive
-    return mounts;
-}
-
-// Mounts that hold the system's own plumbing rather than a user's files.
-bool isPseudoVolume(const Mount& mount) {
-    static const std::set<std::string> pseudoTypes = {
-        "autofs", "binfmt_misc", "bpf",        "cgroup",     "cgroup2",   "configfs", "debugfs",
-        "devpts", "devtmpfs",    "efivarfs",   "fusectl",    "hugetlbfs", "mqueue",   "nsfs",
-        "proc",   "pstore",      "rpc_pipefs", "securityfs", "squashfs",  "sysfs",    "tracefs"};
-    const auto under = [&mount](const std::string& folder) {
-        return mount.root == folder || mount.root.rfind(folder + '/', 0) == 0;
-    };
-    const bool plumbing =
-        under("/proc") || under("/sys") || under("/dev") || (under("/run") && !under("/run/media"));
-    return mount.root != "/" && (plumbing || pseudoTypes.count(mount.type) != 0);
-}
 
 // The drive whose root holds the path: the longest root that is a prefix of it.
 std::string driveOf(const std::string& path, const std::vector<std::string>& drives) {
@@ -326,23 +265,6 @@ private:
 };
 
 } // namespace
-
-std::vector<std::string> systemDrives() {
-    if (drivesOverride())
-        return *drivesOverride();
-    std::vector<std::string> drives;
-    for (const Mount& mount : mountTable()) {
-        if (!isPseudoVolume(mount))
-            drives.push_back(mount.root);
-    }
-    std::sort(drives.begin(), drives.end());
-    drives.erase(std::unique(drives.begin(), drives.end()), drives.end());
-    return drives;
-}
-
-void overrideDrives(std::optional<std::vector<std::string>> drives) {
-    drivesOverride() = std::move(drives);
-}
 
 DriveList::DriveList(Container& parent, Rect rect)
     : Control(std::make_unique<Native>(new DriveCombo)) {

@@ -12,6 +12,8 @@ constexpr int kOpenRole = kDepthRole + 1;
 
 // Root paths of the drives a user would pick from, sorted.
 std::vector<std::string> systemDrives();
+// Whether a mount of the mount table is one of them, by its mount point and file system type.
+bool isDrive(const std::string& mountPoint, const std::string& type);
 // Tests stand in their own drives (which may not exist); nullopt returns to the real ones.
 void overrideDrives(std::optional<std::vector<std::string>> drives);
 
