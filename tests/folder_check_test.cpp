@@ -558,6 +558,27 @@ TEST(Chooser, ListsTheNetworkShareItWasStartedFrom) {
 #endif
 
 #ifndef _WIN32
+// A drive mounted inside another shows as the list's first row, as a Windows drive shows its
+// root: the folders above it are another drive's, and the list does not leave its own.
+TEST(Chooser, TheDirectoryListStaysOnItsDrive) {
+    ScratchFolder scratch;
+    scratch.make("sub");
+    DrivesOffered drives({scratch.root(), scratch.path()});
+    Session session;
+    folder::Form2 chooser(session.form.Label3);
+    session.onDialog([&](ModalWindow& dialog) {
+        EXPECT_THAT(names(chooser.Dir1), testing::ElementsAre(scratch.path(), "sub"));
+        ui::testing::doubleClickRow(chooser.Dir1, 1);
+        EXPECT_THAT(names(chooser.Dir1), testing::ElementsAre(scratch.path(), "sub"));
+        EXPECT_EQ(ui::testing::rows(chooser.Dir1)[1].depth, 1);
+        ui::testing::doubleClickRow(chooser.Dir1, 0);
+        EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+        EXPECT_EQ(chooser.Drive1.drive(), scratch.path());
+        dialog.clickButton("取消");
+    });
+    chooser.showModal();
+}
+
 // The drives are the mounts a user made, told from the system's own by the mount table alone.
 TEST(DriveList, TellsTheUsersMountsFromTheSystemsPlumbing) {
     struct Mount {

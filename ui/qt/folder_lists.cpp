@@ -232,14 +232,18 @@ public:
             listing != Listing::Shown)
             return listing;
 
-        std::vector<FolderRow> rows;
-        fs::path walked;
-        for (const fs::path& part : folder) {
-            if (part.empty())
-                continue; // the trailing separator of a root
+        // The first row is the drive's root, as on Windows: the folders above a drive mounted
+        // inside another are that other drive's.
+        const std::string drive = driveOf(folder.string(), systemDrives());
+        fs::path walked = drive.empty() ? folder.root_path() : fs::path(drive);
+        std::vector<FolderRow> rows = {
+            {walked.string(), QString::fromStdString(walked.string()), 0, true}};
+        for (const fs::path& part : folder.lexically_relative(walked)) {
+            if (part.empty() || part == ".")
+                continue; // a trailing separator, or the root itself
             walked /= part;
-            const std::string name = walked == walked.root_path() ? walked.string() : part.string();
-            rows.push_back({walked.string(), QString::fromStdString(name), int(rows.size()), true});
+            rows.push_back(
+                {walked.string(), QString::fromStdString(part.string()), int(rows.size()), true});
         }
         const int current = int(rows.size()) - 1;
         for (const std::string& name : names)
