@@ -359,6 +359,19 @@ TEST(Menu, AccessKeyOpensItAndItsItemsDoNothing) {
     EXPECT_EQ(form.Label3.text(), kIdle);
 }
 
+#ifndef _WIN32
+// However narrow the window, its one menu keeps its title in the bar, where a click opens it: the
+// bar never folds it into an overflow button.
+TEST(Menu, ItsTitleStaysInTheBarOfAVeryNarrowWindow) {
+    Session session;
+    ui::testing::resize(session.form.window, {50, 40});
+    ASSERT_TRUE(ui::testing::clickMenuTitle(session.form.b1)) << "the bar does not show the menu";
+    EXPECT_TRUE(ui::testing::isMenuOpen(session.form.b1));
+    ui::testing::pressKey(session.form.window, Key::Escape);
+    EXPECT_FALSE(ui::testing::isMenuOpen(session.form.b1));
+}
+#endif
+
 TEST(Closing, CloseBoxEndsTheProgramWithStatusZero) {
     EXPECT_EXIT(
         {

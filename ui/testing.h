@@ -66,6 +66,10 @@ private:
     std::unique_ptr<State> state_;
 };
 bool isMenuOpen(const Menu& menu);
+#ifndef _WIN32
+// Clicks the menu's title where its window's menu bar shows it; false where the bar does not.
+bool clickMenuTitle(Menu& menu);
+#endif
 // The item the keyboard or mouse would choose in its open menu.
 bool isHighlighted(const MenuItem& item);
 // Drags the window's border until its client area has this size.

@@ -168,6 +168,22 @@ bool isMenuOpen(const Menu& menu) {
     return static_cast<QMenu*>(menu.native().object())->isVisible();
 }
 
+bool clickMenuTitle(Menu& menu) {
+    QAction* title = static_cast<QMenu*>(menu.native().object())->menuAction();
+    for (QObject* object : title->associatedObjects())
+        if (auto* bar = qobject_cast<QMenuBar*>(object)) {
+            // The part of the title inside the bar and inside the window, which cuts the bar off.
+            const QWidget* window = bar->window();
+            const QRect shown = bar->actionGeometry(title) & bar->rect() &
+                                QRect(bar->mapFrom(window, QPoint()), window->size());
+            if (shown.isEmpty())
+                return false;
+            clickAt(bar, shown.center());
+            return true;
+        }
+    return false;
+}
+
 bool isHighlighted(const MenuItem& item) {
     auto* action = static_cast<QAction*>(item.native().object());
     for (QObject* parent = action->parent(); parent; parent = parent->parent())

@@ -13,6 +13,7 @@
 #include <QResource>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstring>
 
 namespace ui {
@@ -103,7 +104,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override {
         const QRect content = rect().marginsRemoved(ownFrameMargins());
         const int menu = menuHeight();
-        menuBar->setGeometry(content.x(), content.y(), content.width(), menu);
+        // Never narrower than its menu: narrower, the bar would fold the one menu into an
+        // overflow button that the style draws without a picture. The window cuts it off instead.
+        menuBar->setGeometry(content.x(), content.y(),
+                             std::max(content.width(), menuBar->sizeHint().width()), menu);
         clientArea->setGeometry(content.adjusted(0, menu, 0, 0));
         QWidget::resizeEvent(event);
     }
