@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes the packages people install, into dist/: the Debian package of the Qt program (checked by
-# lintian) and a zip of the two Windows programs. Both carry the last commit's date rather than
-# the time of the build, so that one commit gives the same packages wherever it is built.
+# lintian), a zip of the two Windows programs (signed where a certificate is given: see
+# windows-packages.sh), a zip of their behaviour tests, and SHA256SUMS of them all. All carry
+# the last commit's date rather than the time of the build, so that one commit gives the same
+# packages wherever it is built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,25 +30,29 @@ deb=$(cd "$build/cpack" && echo marlinth_"$version"_*.deb)
 lintian --fail-on error "$build/cpack/$deb"
 cp "$build/cpack/$deb" "$dist/"
 
-# The Windows programs, 64- and 32-bit, with the licences.
-bash scripts/build-windows.sh
+# The Windows programs, 64- and 32-bit, and the kit of their behaviour tests for a real Windows.
+bash scripts/setup-debian.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest
+[ -z "${MARLINTH_SIGN_PKCS12:-}" ] || bash scripts/setup-debian.sh osslsigncode
+for preset in windows windows-x86; do
+    cmake --preset "$preset" -DBUILD_TESTING=ON >/dev/null
+    cmake --build --preset "$preset" -j"$(nproc)" \
+        --target marlinth main_window_test check_run_test folder_check_test
+done
+bash scripts/windows-packages.sh "$dist" "$version" build/windows build/windows-x86
 zip_name=marlinth-$version-windows.zip
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
-cp build/windows/app/marlinth.exe "$stage/marlinth-x64.exe"
-cp build/windows-x86/app/marlinth.exe "$stage/marlinth-x86.exe"
-files=(marlinth-x64.exe marlinth-x86.exe LICENSE.txt OFL.txt)
-# Notepad before Windows 10 shows a text with bare line feeds as one line.
-sed 's/\r*$/\r/' LICENSE >"$stage/LICENSE.txt"
-sed 's/\r*$/\r/' resources/fonts/OFL.txt >"$stage/OFL.txt"
-chmod 644 "$stage"/*
-chmod 755 "$stage"/*.exe
-touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
-rm -f "$dist/$zip_name"
-# Zip keeps local times and, without -X, owners and extra time stamps: none from this machine.
-(cd "$stage" && TZ=UTC zip -X -q "$dist/$zip_name" "${files[@]}")
+kit_name=marlinth-$version-windows-tests.zip
+
+# What a download can be checked against: every file in dist/.
+sums=$(cd "$dist" && rm -f SHA256SUMS && find . -maxdepth 1 -type f -printf '%P\n' |
+    LC_ALL=C sort | xargs sha256sum --)
+printf '%s\n' "$sums" >"$dist/SHA256SUMS"
 
 echo "Debian package (sudo apt install ./dist/$deb):"
 echo "  $dist/$deb"
 echo "Windows programs, x64 and x86 (unzip, then run the one that fits the Windows):"
 echo "  $dist/$zip_name"
+echo "Their behaviour tests, for a real Windows (unzip, then run run-tests.cmd):"
+echo "  $dist/$kit_name"
+echo "Checksums of them all (sha256sum -c SHA256SUMS):"
+echo "  $dist/SHA256SUMS"

@@ -62,7 +62,7 @@ TEST_P(CheckRun, ReportsWhileTheRunningTextStaysThenTurnsIdle) {
     const Report& report = session.reports[0];
     EXPECT_EQ(report.caption, "Marlinth");
     EXPECT_THAT(report.texts, testing::ElementsAre(kReport));
-    EXPECT_THAT(report.buttons, testing::ElementsAre("确定"));
+    EXPECT_THAT(report.buttons, testing::ElementsAre(ui::testing::messageBoxOkCaption()));
     EXPECT_FALSE(report.icon);
     EXPECT_EQ(report.pausesBefore, 1001u);
     EXPECT_EQ(report.status, GetParam().runningText);
@@ -115,10 +115,11 @@ TEST(CheckRunNesting, RegistryDuringMemoryRunsWholeThenMemoryGoesOn) {
 
 // Enter and Esc both dismiss a box with a single button, as does clicking it.
 TEST(ReportBox, DismissedByEnterEscOrClick) {
+    const std::string ok = ui::testing::messageBoxOkCaption();
     for (const auto& dismiss : std::vector<std::function<void(ModalWindow&)>>{
              [](ModalWindow& box) { box.pressKey(Key::Enter); },
              [](ModalWindow& box) { box.pressKey(Key::Escape); },
-             [](ModalWindow& box) { box.clickButton("确定"); }}) {
+             [&ok](ModalWindow& box) { box.clickButton(ok); }}) {
         Session session;
         session.dismissReportsWith(dismiss);
         ui::testing::click(session.form.Command1);
@@ -128,12 +129,13 @@ TEST(ReportBox, DismissedByEnterEscOrClick) {
 }
 
 TEST(ReportBox, MainWindowTakesNoInputWhileItIsOpen) {
+    const std::string ok = ui::testing::messageBoxOkCaption();
     Session session;
     session.dismissReportsWith([&](ModalWindow& box) {
         ui::testing::click(session.form.Command2);
         ui::testing::pressKey(session.form.window, Key::Enter);
         ui::testing::clickCloseBox(session.form.window);
-        box.clickButton("确定");
+        box.clickButton(ok);
     });
     ui::testing::click(session.form.Command1);
 

@@ -378,7 +378,7 @@ TEST(Chooser, UnavailableDriveOrFolderKeepsTheDialogWhereItWas) {
         if (dialog.caption() != "目录选择") {
             EXPECT_EQ(dialog.caption(), "Marlinth");
             messages.push_back(dialog.texts().at(0));
-            dialog.clickButton("确定");
+            dialog.clickButton(dialog.buttons().at(0)); // the system's OK, in its language
             return;
         }
         ui::testing::chooseDrive(chooser.Drive1, missing);
@@ -414,7 +414,7 @@ TEST(Chooser, AFileSystemThatStopsAnsweringCountsAsUnavailable) {
     session.onDialog([&](ModalWindow& dialog) {
         if (dialog.caption() != "目录选择") {
             messages.push_back(dialog.texts().at(0));
-            dialog.clickButton("确定");
+            dialog.clickButton(dialog.buttons().at(0)); // the system's OK, in its language
             return;
         }
         ui::testing::chooseDrive(chooser.Drive1, other);
@@ -489,7 +489,7 @@ TEST(DeadDrive, OpensTheChooserAndIsToldNotAvailableInTime) {
         if (dialog.caption() != "目录选择") {
             told = Clock::now() - chosen;
             messages.push_back(dialog.texts().at(0));
-            dialog.clickButton("确定");
+            dialog.clickButton(dialog.buttons().at(0)); // the system's OK, in its language
             return;
         }
         chosen = Clock::now();

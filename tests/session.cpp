@@ -13,7 +13,8 @@ Session::Session(std::function<ui::Date()> today)
     form.show();
     ui::setPauseHandler([this](int ms) { onPause(ms); });
     ui::testing::onModalWindow([this](ui::testing::ModalWindow& modal) { onModal(modal); });
-    dismiss_ = [](ui::testing::ModalWindow& modal) { modal.clickButton("确定"); };
+    // Its one button, whatever the system's language calls it.
+    dismiss_ = [](ui::testing::ModalWindow& modal) { modal.clickButton(modal.buttons().at(0)); };
 }
 
 Session::~Session() {

@@ -125,6 +125,10 @@ std::optional<std::string> accessibleDescription(const DirList& list, int row);
 // listen).
 std::optional<int> accessibleNameChanges(const Control& control);
 
+// What the OK button of a message box reads: the system's word, in the system's language, where
+// the system draws the box (Windows); the program's own where it draws the box itself.
+std::string messageBoxOkCaption();
+
 // A modal window that has just opened: a message box or one of the program's dialogs.
 class ModalWindow {
 public:

@@ -16,6 +16,10 @@ wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine=$(command -v wine64 || command -v wine || true)
 wineserver=/usr/lib/wine/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver || true)
+# A Wine of another kind (the 32-bit one), where the build names one.
+if [ -f "$state/wine.env" ]; then
+    source "$state/wine.env"
+fi
 log=$state/wine.log
 
 if [ -s "$state/display" ]; then

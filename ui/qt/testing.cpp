@@ -266,6 +266,10 @@ Rgb systemColor(SystemColor color) {
     return {std::uint8_t(qcolor.red()), std::uint8_t(qcolor.green()), std::uint8_t(qcolor.blue())};
 }
 
+std::string messageBoxOkCaption() {
+    return "确定";
+}
+
 std::string ModalWindow::caption() const {
     return fromQt(native_.widget()->windowTitle());
 }

@@ -2,6 +2,7 @@
 #include "../worker_call.h"
 #include "folder_lists_private.h"
 #include "native.h"
+#include "system_dlls.h"
 
 #include <oleacc.h>
 #include <psapi.h>
@@ -624,6 +625,26 @@ std::vector<std::string> ModalWindow::texts() const {
     return result;
 }
 
+namespace {
+INT_PTR CALLBACK ignoreDialogMessages(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+} // namespace
+
+std::string messageBoxOkCaption() {
+    // Windows keeps the word with its message box strings; Wine has no such function and draws
+    // its boxes from a dialog of its own, whose OK button then says it.
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    using GetString = LPCWSTR(WINAPI*)(UINT);
+    if (const auto get = reinterpret_cast<GetString>(
+            reinterpret_cast<void (*)()>(GetProcAddress(user32, "MB_GetString"))))
+        return narrow(get(IDOK - 1));
+    const HWND box = CreateDialogParamW(user32, L"MSGBOX", nullptr, ignoreDialogMessages, 0);
+    const std::string caption = narrow(windowText(GetDlgItem(box, IDOK)));
+    DestroyWindow(box);
+    return caption;
+}
+
 std::vector<std::string> ModalWindow::buttons() const {
     std::vector<std::string> result;
     for (HWND button : visibleButtons(native_.hwnd))
@@ -674,9 +695,13 @@ namespace {
 IAccessible* accessibleOf(HWND hwnd) {
     static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     (void)com;
+    // From System32 alone, as the program takes it; without it, no object.
+    static const auto fromWindow = lookUp<decltype(&AccessibleObjectFromWindow)>(
+        loadSystemDll(L"oleacc.dll"), "AccessibleObjectFromWindow");
     IAccessible* accessible = nullptr;
-    AccessibleObjectFromWindow(hwnd, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
-                               reinterpret_cast<void**>(&accessible));
+    if (fromWindow)
+        fromWindow(hwnd, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                   reinterpret_cast<void**>(&accessible));
     // A reader that walks the children comes back to the object through its enumerator: what
     // it finds there must be the same object.
     IEnumVARIANT* children = nullptr;
