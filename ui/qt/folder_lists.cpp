@@ -262,6 +262,15 @@ public:
 
     std::function<void()> unavailable;
 
+protected:
+    // A dialog that closes wants no answer: the folder it waits for is no longer asked for, so
+    // the handler waiting for it goes on at once. The window system hiding it is no closing.
+    void hideEvent(QHideEvent* event) override {
+        if (!event->spontaneous())
+            ++asked_;
+        QListView::hideEvent(event);
+    }
+
 private:
     FolderModel model_;
     std::string path_;
