@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.22)
 # The Windows program stands alone and starts on every Windows from 7 SP1: it imports only
-# from DLLs every Windows has and no function newer than 7 SP1, stays small, asks for a finer
+# from Known DLLs and no function newer than 7 SP1, stays small, asks for a finer
 # timer than the default 15.6 ms ticks and for no system error boxes. Its header leaves other
 # threads the default stack reserve, uses the whole address space and knows of terminal
 # servers.
@@ -10,9 +10,11 @@ if(failed)
     message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
 endif()
 
-# OLEACC, OLE32 and OLEAUT32 answer screen readers.
-set(allowed KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL WINMM.DLL OLEACC.DLL OLE32.DLL
-    OLEAUT32.DLL)
+# Known DLLs, those Windows 7 and 10 alike always take from System32: any other DLL Windows looks
+# for in the program's folder first, where a downloads folder may hold one of that name.
+set(allowed ADVAPI32.DLL CLBCATQ.DLL COMDLG32.DLL DIFXAPI.DLL GDI32.DLL IMAGEHLP.DLL IMM32.DLL
+    KERNEL32.DLL MSCTF.DLL MSVCRT.DLL NORMALIZ.DLL NSI.DLL OLE32.DLL OLEAUT32.DLL PSAPI.DLL
+    SETUPAPI.DLL SHELL32.DLL SHLWAPI.DLL USER32.DLL WLDAP32.DLL WS2_32.DLL)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
 if(NOT imports)
     message(FATAL_ERROR "no imports listed for ${PROGRAM}")
@@ -22,7 +24,8 @@ foreach(import IN LISTS imports)
     string(STRIP "${dll}" dll)
     string(TOUPPER "${dll}" dll)
     if(NOT dll IN_LIST allowed)
-        message(FATAL_ERROR "imports ${dll}, which is not part of every Windows")
+        message(FATAL_ERROR "imports ${dll}, which is no Known DLL: load it from System32 at "
+            "run time")
     endif()
 endforeach()
 
@@ -50,11 +53,12 @@ foreach(function IN LISTS newer_than_7)
         message(FATAL_ERROR "imports ${function}, which Windows 7 SP1 does not have")
     endif()
 endforeach()
-foreach(function timeBeginPeriod CreateWaitableTimerExW)
-    if(NOT function IN_LIST functions)
-        message(FATAL_ERROR "does not import ${function}: pauses would wait in 15.6 ms ticks")
-    endif()
-endforeach()
+# The finer ticks of winmm are looked up by name where the high-resolution timer is missing.
+file(STRINGS ${PROGRAM} tick_functions REGEX "^time(Begin|End)Period$")
+if(NOT CreateWaitableTimerExW IN_LIST functions OR NOT tick_functions)
+    message(FATAL_ERROR "neither a high-resolution timer nor finer ticks: pauses would wait in "
+        "15.6 ms ticks")
+endif()
 if(NOT SetErrorMode IN_LIST functions)
     message(FATAL_ERROR "does not import SetErrorMode: an empty drive would raise the system's box")
 endif()

@@ -73,6 +73,7 @@ add_test(NAME win32.folder_check.DeadDrive
         $<TARGET_FILE:folder_check_test> --gtest_filter=DeadDrive.*)
 set_tests_properties(win32.folder_check.DeadDrive PROPERTIES FIXTURES_REQUIRED wine
     RUN_SERIAL TRUE LABELS wine SKIP_RETURN_CODE 77 TIMEOUT 120)
+include(${CMAKE_CURRENT_LIST_DIR}/system_dlls.cmake)
 
 # The Windows zips, made from this build and the 32-bit one (WINDOWS_X86_BUILD): the kit of test
 # programs run as a user of a real Windows would, and the programs' zip signed.

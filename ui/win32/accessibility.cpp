@@ -1,6 +1,6 @@
 #include "native.h"
+#include "system_dlls.h"
 
-#include <commctrl.h>
 #include <oleacc.h>
 
 #include <optional>
@@ -200,23 +200,43 @@ private:
     ULONG references_ = 1;
 };
 
+// What answers screen readers, from oleacc.dll, loaded when the first one asks. Without it the
+// program runs on, and readers learn what the system tells them of the controls.
+struct AccessibilityFunctions {
+    decltype(&CreateStdAccessibleObject) createStdAccessibleObject = nullptr;
+    decltype(&LresultFromObject) lresultFromObject = nullptr;
+};
+
+AccessibilityFunctions loadAccessibilityFunctions() {
+    const HMODULE oleacc = loadSystemDll(L"oleacc.dll");
+    AccessibilityFunctions found;
+    found.createStdAccessibleObject =
+        lookUp<decltype(found.createStdAccessibleObject)>(oleacc, "CreateStdAccessibleObject");
+    found.lresultFromObject =
+        lookUp<decltype(found.lresultFromObject)>(oleacc, "LresultFromObject");
+    return found;
+}
+
 LRESULT CALLBACK answerAccessibility(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR, DWORD_PTR) {
+    const CommonControls& controls = commonControls();
     if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(hwnd, answerAccessibility, 0);
+        controls.removeWindowSubclass(hwnd, answerAccessibility, 0);
     Native* native = nativeOf(hwnd);
     if (message != WM_GETOBJECT || LONG(lParam) != OBJID_CLIENT || !native || !native->accessible)
-        return DefSubclassProc(hwnd, message, wParam, lParam);
+        return controls.defSubclassProc(hwnd, message, wParam, lParam);
     // Asked by a screen reader; the answer crosses to it through COM.
     static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     (void)com;
+    static const AccessibilityFunctions oleacc = loadAccessibilityFunctions();
     IAccessible* system = nullptr;
-    if (FAILED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
-                                         reinterpret_cast<void**>(&system))))
-        return DefSubclassProc(hwnd, message, wParam, lParam);
+    if (!oleacc.createStdAccessibleObject || !oleacc.lresultFromObject ||
+        FAILED(oleacc.createStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                                reinterpret_cast<void**>(&system))))
+        return controls.defSubclassProc(hwnd, message, wParam, lParam);
     auto* accessible = new Accessible(hwnd, system, native->accessible);
-    const LRESULT result =
-        LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible));
+    const LRESULT result = oleacc.lresultFromObject(__uuidof(IAccessible), wParam,
+                                                    static_cast<IAccessible*>(accessible));
     accessible->Release();
     return result;
 }
@@ -226,7 +246,7 @@ LRESULT CALLBACK answerAccessibility(HWND hwnd, UINT message, WPARAM wParam, LPA
 AccessibleOverride& accessibleOverride(Native& native) {
     if (!native.accessible) {
         native.accessible = std::make_shared<AccessibleOverride>();
-        SetWindowSubclass(native.hwnd, answerAccessibility, 0, 0);
+        commonControls().setWindowSubclass(native.hwnd, answerAccessibility, 0, 0);
     }
     return *native.accessible;
 }

@@ -1,18 +1,18 @@
 #include "../application.h"
 #include "native.h"
-
-#include <commctrl.h>
+#include "system_dlls.h"
 
 namespace ui {
 
 struct Application::State {};
 
 Application::Application(int&, char**) {
+    loadDllsFromSystemOnly(); // before anything loads a DLL for the program
     // A drive without a medium (a card reader, a DVD drive) is the program's to report, with
     // its own message; the system would stop the program with a box of its own.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    commonControls().initCommonControlsEx(&controls);
 }
 
 Application::~Application() = default;

@@ -1,4 +1,5 @@
 #include "native.h"
+#include "system_dlls.h"
 
 namespace ui {
 
@@ -11,11 +12,6 @@ struct DpiFunctions {
     BOOL(WINAPI* adjustWindowRectForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
     BOOL(WINAPI* enableNonClientDpiScaling)(HWND) = nullptr;
 };
-
-template <typename Function> Function lookUp(HMODULE module, const char* name) {
-    // Through a pointer to a function without arguments, which any function pointer may be.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 DpiFunctions lookUpDpiFunctions() {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");

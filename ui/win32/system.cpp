@@ -1,6 +1,7 @@
 #include "../system.h"
 #include "../worker_call.h"
 #include "native.h"
+#include "system_dlls.h"
 
 #include <mmsystem.h>
 
@@ -18,6 +19,20 @@ LONGLONG counterNow() {
     return now.QuadPart;
 }
 
+// The finer ticks, from winmm.dll, loaded only on a system that lacks the high-resolution timer.
+// Without it, pauses wait in the system's ticks.
+struct TimerPeriod {
+    decltype(&timeBeginPeriod) begin = nullptr;
+    decltype(&timeEndPeriod) end = nullptr;
+};
+
+TimerPeriod loadTimerPeriod() {
+    const HMODULE winmm = loadSystemDll(L"winmm.dll");
+    const TimerPeriod found{lookUp<decltype(&timeBeginPeriod)>(winmm, "timeBeginPeriod"),
+                            lookUp<decltype(&timeEndPeriod)>(winmm, "timeEndPeriod")};
+    return found.begin && found.end ? found : TimerPeriod{};
+}
+
 // Sleep wakes on ticks of the system timer, 15.625 ms apart by default, so Sleep(50) would
 // take 62.5 ms. A high-resolution waitable timer (Windows 10 1803 and later) wakes within a
 // millisecond and changes nothing for the rest of the system, even while the window is
@@ -33,9 +48,10 @@ void sleepExactly(int milliseconds) {
         QueryPerformanceFrequency(&value);
         return value.QuadPart;
     }();
+    static const TimerPeriod period = timer ? TimerPeriod{} : loadTimerPeriod();
     const LONGLONG end = counterNow() + (milliseconds * frequency + 999) / 1000;
-    if (!timer)
-        timeBeginPeriod(1);
+    if (period.begin)
+        period.begin(1);
     for (LONGLONG now = counterNow(); now < end; now = counterNow()) {
         const LONGLONG left = end - now; // rounded up below, never down
         if (timer) {
@@ -47,8 +63,8 @@ void sleepExactly(int milliseconds) {
             Sleep(DWORD((left * 1'000 + frequency - 1) / frequency));
         }
     }
-    if (!timer)
-        timeEndPeriod(1);
+    if (period.end)
+        period.end(1);
 }
 } // namespace
 
