@@ -453,8 +453,13 @@ TEST(Chooser, AFileSystemThatStopsAnsweringCountsAsUnavailable) {
     Session session;
     folder::Form2 chooser(session.form.Label3);
     std::promise<void> answer;
-    ui::testing::holdFolderReads([answered = answer.get_future().share()] { answered.wait(); },
-                                 std::chrono::milliseconds(100));
+    bool droppedDuringARead = false; // the list still open, holding the mouse, while it waits
+    ui::testing::holdFolderReads(
+        [&, answered = answer.get_future().share()] {
+            ui::testing::post([&] { droppedDuringARead |= ui::testing::isDroppedDown(chooser.Drive1); });
+            answered.wait();
+        },
+        std::chrono::milliseconds(100));
     std::vector<std::string> messages;
     session.onDialog([&](ModalWindow& dialog) {
         if (dialog.caption() != "目录选择") {
@@ -462,7 +467,10 @@ TEST(Chooser, AFileSystemThatStopsAnsweringCountsAsUnavailable) {
             dialog.clickButton(dialog.buttons().at(0)); // the system's OK, in its language
             return;
         }
-        ui::testing::chooseDrive(chooser.Drive1, other);
+        // Chosen in the dropped-down list, the drive is read once the list has closed.
+        dialog.pressKey(Key::F4);
+        dialog.pressKey(Key::Down);
+        dialog.pressKey(Key::Enter);
         EXPECT_EQ(chooser.Drive1.drive(), scratch.root());
         EXPECT_EQ(chooser.Dir1.path(), scratch.path());
 
@@ -477,6 +485,7 @@ TEST(Chooser, AFileSystemThatStopsAnsweringCountsAsUnavailable) {
 
     EXPECT_THAT(messages, testing::ElementsAre(kUnavailable));
     EXPECT_EQ(chooser.Dir1.path(), scratch.path());
+    EXPECT_FALSE(droppedDuringARead);
 }
 
 // A wait for a worker ends at its deadline even when the interface thread is held up, as by a

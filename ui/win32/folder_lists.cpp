@@ -153,6 +153,7 @@ FolderListState& folderState(const DirList& list) {
 
 struct DriveListState {
     LRESULT chosen = CB_ERR; // the drive last chosen, which the list shows when it is closed
+    bool choosing = false;   // chosen in the dropped-down list, acted on once it has closed
 };
 
 DriveListState& driveState(const DriveList& list) {
@@ -227,7 +228,9 @@ void DriveList::selectDriveOf(const std::string& path) {
 }
 
 // While the list is dropped down the arrow keys only move its highlight: the drive is chosen
-// when the list closes on it (Enter, a click), and Esc puts the list back as it was.
+// when the list closes on it (Enter, a click), and Esc puts the list back as it was. The choice
+// is acted on once the list has closed and let go of the mouse: reading the drive may take a
+// while and end in a message, neither of which belongs under an open list.
 void DriveList::onChange(std::function<void()> handler) {
     HWND combo = native().hwnd;
     auto state = std::static_pointer_cast<DriveListState>(native().state);
@@ -236,12 +239,16 @@ void DriveList::onChange(std::function<void()> handler) {
             return 0;
         const WORD code = HIWORD(wParam);
         const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        const bool dropped = SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
         if (code == CBN_SELENDCANCEL) {
             SendMessageW(combo, CB_SETCURSEL, WPARAM(state->chosen), 0);
-        } else if ((code == CBN_SELENDOK ||
-                    (code == CBN_SELCHANGE && !SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0))) &&
+        } else if ((code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped)) &&
                    index != CB_ERR && index != state->chosen) {
             state->chosen = index;
+            state->choosing = true;
+        }
+        if (state->choosing && !dropped) {
+            state->choosing = false;
             handler();
         }
         return 0;
