@@ -26,19 +26,19 @@ __declspec(dllexport) UINT WINAPI timeEndPeriod(UINT period) {
     return 0;
 }
 #elif defined(OLEACC)
-__declspec(dllexport) HRESULT WINAPI CreateStdAccessibleObject(HWND hwnd, LONG id, const void* iid,
-                                                               void** object) {
+__declspec(dllexport) HRESULT WINAPI
+    CreateStdAccessibleObject(HWND hwnd, LONG id, const void* iid, void** object) {
     (void)hwnd, (void)id, (void)iid;
     *object = NULL;
     return E_FAIL;
 }
-__declspec(dllexport) LRESULT WINAPI LresultFromObject(const void* iid, WPARAM wParam,
-                                                       void* object) {
+__declspec(dllexport) LRESULT WINAPI
+    LresultFromObject(const void* iid, WPARAM wParam, void* object) {
     (void)iid, (void)wParam, (void)object;
     return E_FAIL;
 }
-__declspec(dllexport) HRESULT WINAPI AccessibleObjectFromWindow(HWND hwnd, DWORD id,
-                                                                const void* iid, void** object) {
+__declspec(dllexport) HRESULT WINAPI
+    AccessibleObjectFromWindow(HWND hwnd, DWORD id, const void* iid, void** object) {
     (void)hwnd, (void)id, (void)iid;
     *object = NULL;
     return E_FAIL;
@@ -49,8 +49,8 @@ __declspec(dllexport) HANDLE WINAPI OpenThemeData(HWND hwnd, const wchar_t* clas
     (void)hwnd, (void)classes;
     return NULL;
 }
-__declspec(dllexport) HANDLE WINAPI OpenThemeDataForDpi(HWND hwnd, const wchar_t* classes,
-                                                        UINT dpi) {
+__declspec(dllexport) HANDLE WINAPI
+    OpenThemeDataForDpi(HWND hwnd, const wchar_t* classes, UINT dpi) {
     (void)hwnd, (void)classes, (void)dpi;
     return NULL;
 }

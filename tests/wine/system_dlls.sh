@@ -16,8 +16,8 @@ work=$state/system_dlls
 rm -rf "$work"
 mkdir -p "$work/downloads" "$work/current"
 for name in winmm oleacc uxtheme; do
-    "$cc" -shared -Wl,--kill-at -D"${name^^}" "$here/planted_dll.c" -o "$work/downloads/$name.dll" ||
-        exit 1
+    "$cc" -shared -Wl,--kill-at -D"${name^^}" "$here/planted_dll.c" \
+        -o "$work/downloads/$name.dll" || exit 1
     cp "$work/downloads/$name.dll" "$work/current/"
 done
 cp "${programs[@]}" "$work/downloads/"
@@ -66,7 +66,8 @@ start_and_close() { # LOG PROGRAM [ARGUMENT...]
 WINEDLLOVERRIDES=$overrides WINEDEBUG=+loaddll start_and_close "$work/$program.log" "$program"
 [ "$status" -eq 0 ] || fail "$program ended with status $status"
 grep -qi 'Loaded L".*\\winsxs\\.*comctl32\.dll"' "$work/$program.log" ||
-    fail "$program did not load the common controls of version 6: $(grep -i comctl32 "$work/$program.log")"
+    fail "$program did not load the common controls of version 6:" \
+        "$(grep -i comctl32 "$work/$program.log")"
 
 marks=$(find "$work" -name '*.loaded' | sort)
 [ -z "$marks" ] || fail "planted DLLs were loaded:"$'\n'"$(sed 's/\.loaded$//' <<<"$marks")"

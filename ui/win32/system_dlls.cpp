@@ -12,12 +12,12 @@ constexpr const char* kMissingDllAfter = "，程序无法运行。";
 // ERROR_MOD_NOT_FOUND, as Windows ends a program whose imports it cannot find.
 constexpr UINT kMissingDllStatus = 126;
 
-// Windows 7 learnt SetDefaultDllDirectories and the LOAD_LIBRARY_SEARCH_ flags with one update
-// (KB2533623); without it, neither exists.
+// Windows 7 learnt SetDefaultDllDirectories and the LOAD_LIBRARY_SEARCH_ flags with one update,
+// of 2011; a system without it has neither.
 using SetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
 SetDefaultDllDirectories setDefaultDllDirectories() {
-    static const auto function = lookUp<SetDefaultDllDirectories>(
-        GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    static const auto function = lookUp<SetDefaultDllDirectories>(GetModuleHandleW(L"kernel32.dll"),
+                                                                  "SetDefaultDllDirectories");
     return function;
 }
 
