@@ -609,6 +609,39 @@ TEST(Chooser, ListsTheNetworkShareItWasStartedFrom) {
     chooser.showModal();
     fs::remove_all(folder);
 }
+
+// A current folder handed down in a form that lifts the length limit or names a device lists
+// as its plain form: its drive once, as the list's first row too, and no row that cannot be
+// opened. So does a share, where the tests have one.
+TEST(Chooser, ListsACurrentFolderHandedDownWithAPrefixInItsPlainForm) {
+    struct Case {
+        std::string handedDown, folder, drive;
+    };
+    ScratchFolder scratch;
+    std::vector<Case> cases = {{"\\\\?\\" + scratch.path(), scratch.path(), scratch.root()},
+                               {"\\\\.\\" + scratch.path(), scratch.path(), scratch.root()}};
+    if (fs::is_directory(L"\\\\marlinth\\share"))
+        cases.push_back(
+            {"\\\\?\\UNC\\marlinth\\share", "\\\\marlinth\\share\\", "\\\\marlinth\\share"});
+    for (const Case& tried : cases) {
+        SCOPED_TRACE(tried.handedDown);
+        ui::testing::setCurrentFolder(tried.handedDown);
+        Session session;
+        folder::Form2 chooser(session.form.Label3);
+        ui::testing::setCurrentFolder(std::nullopt);
+        session.onDialog([&](ModalWindow& dialog) {
+            EXPECT_EQ(chooser.Dir1.path(), tried.folder);
+            EXPECT_EQ(chooser.Drive1.drive(), tried.drive);
+            EXPECT_EQ(names(chooser.Dir1).at(0), tried.drive);
+            const std::vector<std::string> drives = ui::testing::drives(chooser.Drive1);
+            EXPECT_EQ(std::count(drives.begin(), drives.end(), tried.drive), 1);
+            EXPECT_THAT(drives, testing::Each(testing::Not(testing::StartsWith("\\\\?"))));
+            EXPECT_THAT(drives, testing::Each(testing::Not(testing::StartsWith("\\\\.\\"))));
+            dialog.clickButton("取消");
+        });
+        chooser.showModal();
+    }
+}
 #endif
 
 #ifndef _WIN32

@@ -179,6 +179,11 @@ bool isDroppedDown(const DriveList& list);
 void chooseDrive(DriveList& list, const std::string& drive);
 // Drive lists created from now on offer these drives; nullopt returns to the system's.
 void setDrives(std::optional<std::vector<std::string>> drives);
+#ifdef _WIN32
+// The folder lists made from now on take this as the process's current folder, written as
+// another program may hand it down ("\\?\C:\..."); nullopt returns to the real one.
+void setCurrentFolder(std::optional<std::string> folder);
+#endif
 // Folder reads from now on first call `hold` on the thread that reads, where a file system that
 // has stopped answering would block them, and the lists wait for them only until `deadline`. An
 // empty function returns to the real reads and deadline.

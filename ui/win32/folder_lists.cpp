@@ -16,6 +16,23 @@ namespace {
 constexpr int kIndent = 8;
 constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL;
 
+// A path may come in a form that lifts the length limit or names a device: "\\?\C:\x",
+// "\\.\C:\x", "\\?\UNC\server\share\x", as a folder handed down by another program. The lists
+// work on, and show, the plain form, "C:\x" or "\\server\share\x"; a volume named by its GUID
+// has none and stays as it is.
+std::wstring plainPath(const std::wstring& path) {
+    const bool prefixed = path.size() > 4 && path.compare(0, 2, L"\\\\") == 0 &&
+                          (path[2] == L'?' || path[2] == L'.') && path[3] == L'\\';
+    if (!prefixed)
+        return path;
+    const std::wstring rest = path.substr(4);
+    if (rest.size() >= 4 && CompareStringOrdinal(rest.c_str(), 4, L"UNC\\", 4, TRUE) == CSTR_EQUAL)
+        return L"\\\\" + rest.substr(4);
+    if (rest.size() >= 2 && rest[1] == L':')
+        return rest;
+    return path;
+}
+
 bool isShare(const std::wstring& path) {
     return path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
 }
@@ -47,6 +64,20 @@ std::optional<std::vector<std::string>>& drivesOverride() {
     return drives;
 }
 
+std::optional<std::wstring>& currentFolderOverride() {
+    static std::optional<std::wstring> folder;
+    return folder;
+}
+
+// The process's current folder, as long as it is, in its plain form.
+std::wstring processFolder() {
+    if (currentFolderOverride())
+        return plainPath(*currentFolderOverride());
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(GetCurrentDirectoryW(DWORD(folder.size()), folder.data()));
+    return plainPath(folder);
+}
+
 // Subfolder names, sorted as a user reads them, or nothing if the folder cannot be read (no
 // medium, no permission, gone).
 std::optional<std::vector<std::wstring>> subfolders(const std::wstring& folder) {
@@ -74,7 +105,7 @@ std::optional<std::vector<std::wstring>> subfolders(const std::wstring& folder) 
 // meanwhile; the last asked for wins.
 Listing openFolder(HWND list, FolderListState& state, const std::wstring& path) {
     wchar_t full[MAX_PATH * 4] = {};
-    if (!GetFullPathNameW(path.c_str(), DWORD(std::size(full)), full, nullptr))
+    if (!GetFullPathNameW(plainPath(path).c_str(), DWORD(std::size(full)), full, nullptr))
         return Listing::Unreadable;
     std::wstring folder = full;
     if (folder.back() != L'\\')
@@ -162,6 +193,10 @@ DriveListState& driveState(const DriveList& list) {
 
 } // namespace
 
+void overrideCurrentFolder(std::optional<std::wstring> folder) {
+    currentFolderOverride() = std::move(folder);
+}
+
 void overrideDrives(std::optional<std::vector<std::string>> drives) {
     drivesOverride() = std::move(drives);
 }
@@ -183,8 +218,7 @@ DriveList::DriveList(Container& parent, Rect rect)
         for (const wchar_t* drive = all; *drive; drive += lstrlenW(drive) + 1)
             drives.emplace_back(drive);
     }
-    wchar_t current[MAX_PATH * 4] = {};
-    GetCurrentDirectoryW(DWORD(std::size(current)), current);
+    const std::wstring current = processFolder();
     // Started from a network share, the share is the current drive.
     if (isShare(current))
         drives.push_back(driveOf(current));
@@ -196,29 +230,33 @@ DriveList::DriveList(Container& parent, Rect rect)
 std::string DriveList::drive() const {
     HWND combo = native().hwnd;
     const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    wchar_t text[MAX_PATH] = {};
-    if (index != CB_ERR)
-        SendMessageW(combo, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text));
+    if (index == CB_ERR)
+        return {};
+    // A share's name may be longer than any fixed buffer.
+    std::wstring text(std::size_t(SendMessageW(combo, CB_GETLBTEXTLEN, WPARAM(index), 0)) + 1, L'\0');
+    text.resize(std::size_t(
+        SendMessageW(combo, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text.data()))));
     return narrow(text);
 }
 
 std::string DriveList::currentFolder() const {
     const std::wstring drive = wide(this->drive());
-    wchar_t folder[MAX_PATH * 4] = {};
-    GetCurrentDirectoryW(DWORD(std::size(folder)), folder);
+    const std::wstring folder = processFolder();
     const std::wstring current = driveOf(folder);
     if (CompareStringOrdinal(current.c_str(), int(current.size()), drive.c_str(), int(drive.size()),
                              TRUE) == CSTR_EQUAL)
         return narrow(folder);
     // "D:" names drive D's current folder, which Windows keeps for each drive.
+    wchar_t driveFolder[MAX_PATH] = {};
     if (drive.size() == 3 && drive[1] == L':' &&
-        GetFullPathNameW(drive.substr(0, 2).c_str(), DWORD(std::size(folder)), folder, nullptr))
-        return narrow(folder);
+        GetFullPathNameW(drive.substr(0, 2).c_str(), DWORD(std::size(driveFolder)), driveFolder,
+                         nullptr))
+        return narrow(driveFolder);
     return narrow(drive);
 }
 
 void DriveList::selectDriveOf(const std::string& path) {
-    const std::wstring root = driveOf(wide(path));
+    const std::wstring root = driveOf(plainPath(wide(path)));
     const LRESULT index = SendMessageW(native().hwnd, CB_FINDSTRINGEXACT, WPARAM(-1),
                                        reinterpret_cast<LPARAM>(root.c_str()));
     if (index != CB_ERR) {
@@ -291,8 +329,7 @@ DirList::DirList(Container& parent, Rect rect)
         }
         return 0;
     };
-    wchar_t current[MAX_PATH * 4] = {};
-    GetCurrentDirectoryW(DWORD(std::size(current)), current);
+    const std::wstring current = processFolder();
     // A current folder that has gone leaves the root; one that does not answer, nothing to ask.
     if (openFolder(list, *state, current) == Listing::Unreadable)
         openFolder(list, *state, rootOf(current));

@@ -25,5 +25,7 @@ struct FolderListState {
 
 // Tests stand in their own drives (which may not exist); nullopt returns to the real ones.
 void overrideDrives(std::optional<std::vector<std::string>> drives);
+// Tests stand in the current folder as another program may hand it down, in UTF-16.
+void overrideCurrentFolder(std::optional<std::wstring> folder);
 
 } // namespace ui

@@ -852,6 +852,10 @@ void setDrives(std::optional<std::vector<std::string>> drives) {
     overrideDrives(std::move(drives));
 }
 
+void setCurrentFolder(std::optional<std::string> folder) {
+    overrideCurrentFolder(folder ? std::optional(wide(*folder)) : std::nullopt);
+}
+
 void holdFolderReads(std::function<void()> hold, std::chrono::milliseconds deadline) {
     workerDeadline() = hold ? deadline : kWorkerDeadline;
     beforeWorkerCall() = std::move(hold);
