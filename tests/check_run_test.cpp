@@ -2,6 +2,8 @@
 
 #include "session.h"
 
+#include "ui/application.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -162,6 +164,12 @@ TEST(CheckRunEnd, ClosingTheWindowDuringARunEndsTheProgramWithoutAReport) {
         testing::AllOf(testing::HasSubstr("step 10\n"), testing::Not(testing::HasSubstr("step 11")),
                        testing::Not(testing::HasSubstr("report")),
                        testing::Not(testing::HasSubstr("returned"))));
+}
+
+// The tests run as the program does, inside runWithLargeStack: asked again, as on a thread that
+// is already a fiber (code a host injects can leave it so), it still runs its body.
+TEST(CheckRunNesting, TheLargeStackIsHadOnAThreadThatHasOneAlready) {
+    EXPECT_EQ(ui::runWithLargeStack([] { return 7; }), 7);
 }
 
 // Every nested run holds its frames on the stack until it ends; a user who keeps pressing a

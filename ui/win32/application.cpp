@@ -10,7 +10,8 @@ Application::Application(int&, char**) {
     loadDllsFromSystemOnly(); // before anything loads a DLL for the program
     // A drive without a medium (a card reader, a DVD drive) is the program's to report, with
     // its own message; the system would stop the program with a box of its own.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // The flags the program was started with (a debugger's, a service host's) stay.
+    SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     commonControls().initCommonControlsEx(&controls);
 }
@@ -45,18 +46,37 @@ void CALLBACK callOnFiber(void* parameter) {
     SwitchToFiber(call->caller);
 }
 
+// GCC takes the thread block read behind GetCurrentFiber for an access past an empty array.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+LPVOID currentFiber() {
+    return GetCurrentFiber();
+}
+#pragma GCC diagnostic pop
+
 } // namespace
 
 // The large stack is a fiber's, on the thread the program started on, and not the executable's
 // own reserve: Windows gives that reserve to every thread made with the default size, its own
 // and other software's among them, and a handful of them would fill a 32-bit address space.
+// A thread that is a fiber already (made one by code a host injected) goes on as that fiber; a
+// large stack that cannot be had (a fragmented 32-bit address space) leaves the thread's own,
+// on which fewer runs can nest and nothing else changes.
 int runWithLargeStack(const std::function<int()>& body) {
-    FiberCall call{&body, ConvertThreadToFiber(nullptr)};
-    LPVOID fiber = CreateFiberEx(0, kStackReserve, FIBER_FLAG_FLOAT_SWITCH, callOnFiber, &call);
-    SwitchToFiber(fiber);
-    DeleteFiber(fiber);
-    ConvertFiberToThread();
-    return call.result;
+    const bool wasFiber = IsThreadAFiber();
+    const LPVOID caller = wasFiber ? currentFiber() : ConvertThreadToFiber(nullptr);
+    if (!caller)
+        return body();
+    FiberCall call{&body, caller};
+    const LPVOID fiber =
+        CreateFiberEx(0, kStackReserve, FIBER_FLAG_FLOAT_SWITCH, callOnFiber, &call);
+    if (fiber) {
+        SwitchToFiber(fiber);
+        DeleteFiber(fiber);
+    }
+    if (!wasFiber)
+        ConvertFiberToThread();
+    return fiber ? call.result : body();
 }
 
 } // namespace ui
