@@ -215,6 +215,29 @@ TEST(Window, StatusLineFollowsTheDesktopsTextColour) {
     EXPECT_GT(countInRect(image, {24, 192, 265, 17}, green), 10);
 }
 
+// Under high contrast the header is drawn once, in the scheme's colours: its two copies one
+// pixel apart would smear into each other in one colour. So it takes about as many pixels of ink
+// as the top copy alone does in colour, well short of the two copies' together.
+TEST(Window, HighContrastDrawsTheHeaderOnceInTheSchemesColours) {
+    Session session;
+    const ui::Rect header{32, 64, 266, 81};
+    const ui::testing::Image colour = ui::testing::grab(session.form.window);
+    if (!ui::testing::setHighContrast(true))
+        GTEST_SKIP() << "this back end cannot be switched to high contrast";
+    const ui::testing::Image contrast = ui::testing::grab(session.form.window);
+    ui::testing::setHighContrast(false);
+    const auto isInk = [](ui::Rgb pixel, ui::Rgb) {
+        return pixel.red + pixel.green + pixel.blue < 200;
+    };
+    const int top = countInRect(colour, header, {255, 128, 255});
+    const int under = countInRect(colour, header, {0, 0, 64}, isNavy);
+    const int ink = countInRect(contrast, header, {}, isInk);
+    EXPECT_EQ(countInRect(contrast, header, {255, 128, 255}), 0);
+    EXPECT_EQ(countInRect(contrast, header, {0, 0, 64}), 0);
+    EXPECT_GT(ink, top * 9 / 10);
+    EXPECT_LT(ink, top + under / 2);
+}
+
 // The device rows of the logical pixel row from `top` on that hold the colour across the
 // logical columns.
 std::vector<int> rowsAcross(const ui::testing::Image& image, double scale, double top, int left,

@@ -106,6 +106,9 @@ Rgb systemColor(SystemColor color);
 // The desktop's scheme gives text this colour from now on, as a switch of theme does; nothing
 // returns to the scheme the tests started with. False where the back end cannot change it.
 bool setSystemTextColor(std::optional<Rgb> color);
+// The desktop's high contrast goes on or off, as its accessibility settings switch it. False
+// where the back end cannot be made to.
+bool setHighContrast(bool on);
 
 // What a screen reader learns of a control.
 enum class AccessibleRole { StaticText, StatusLine, DropDownList, List, Other };

@@ -246,6 +246,11 @@ Image grab(Window& window) {
     return result;
 }
 
+// Qt takes high contrast from the platform's theme, which offscreen has none of.
+bool setHighContrast(bool) {
+    return false;
+}
+
 // The desktop's scheme reaches the program as the application palette.
 bool setSystemTextColor(std::optional<Rgb> color) {
     static const QPalette original = QApplication::palette();

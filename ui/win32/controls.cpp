@@ -56,7 +56,14 @@ LabelState& labelState(HWND hwnd) {
     return *reinterpret_cast<LabelState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
+bool& highContrastSimulated() {
+    static bool on = false;
+    return on;
+}
+
 bool highContrast() {
+    if (highContrastSimulated())
+        return true;
     HIGHCONTRASTW contrast{};
     contrast.cbSize = sizeof contrast;
     return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
@@ -64,12 +71,10 @@ bool highContrast() {
 }
 
 // Read as the label paints, so that a change of the desktop's colours shows at once. A label's
-// own colour gives way to the system's text colour while high contrast is on: the scheme the
-// user chose to read by.
+// own colour gives way to the scheme's text on its button face, where labels stand, while high
+// contrast is on: the scheme the user chose to read by.
 COLORREF textColor(const LabelState& state) {
-    if (!state.color)
-        return GetSysColor(COLOR_BTNTEXT);
-    return highContrast() ? GetSysColor(COLOR_WINDOWTEXT) : *state.color;
+    return !state.color || highContrast() ? GetSysColor(COLOR_BTNTEXT) : *state.color;
 }
 
 bool isLabel(HWND hwnd) {
@@ -86,21 +91,25 @@ void paintLabel(HWND hwnd, HDC dc, POINT origin) {
     RECT client;
     GetClientRect(hwnd, &client);
     OffsetRect(&client, -origin.x, -origin.y);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    bool overLabel = false;
     if (state.transparent) {
-        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
         RECT mine;
         GetWindowRect(hwnd, &mine);
         for (HWND below = GetWindow(hwnd, GW_HWNDLAST); below && below != hwnd;
              below = GetWindow(below, GW_HWNDPREV)) {
             RECT theirs, overlap;
             GetWindowRect(below, &theirs);
-            if (isLabel(below) && IntersectRect(&overlap, &mine, &theirs))
+            if (isLabel(below) && IntersectRect(&overlap, &mine, &theirs)) {
                 paintLabel(below, dc,
                            {origin.x + mine.left - theirs.left, origin.y + mine.top - theirs.top});
+                overLabel = true;
+            }
         }
-    } else {
-        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     }
+    // In one colour, a copy of a label one pixel off would only smear its letters.
+    if (overLabel && highContrast())
+        return;
     const HGDIOBJ previous = SelectObject(dc, labelFont(hwnd));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, textColor(state));
@@ -458,5 +467,9 @@ MenuItem::MenuItem(Menu& menu, const std::string& caption)
           AppendMenuW(native->menu, MF_STRING, native->menuId, wide(caption).c_str());
           return native;
       }()) {}
+
+void simulateHighContrast(bool on) {
+    highContrastSimulated() = on;
+}
 
 } // namespace ui

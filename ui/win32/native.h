@@ -108,6 +108,8 @@ void adjustWindowRect(RECT& rect, HWND hwnd, int dpi);
 void scaleFrameWithScreen(HWND hwnd);
 // For tests: as on a system without per-monitor DPI whose one DPI is this; 0 ends it.
 void simulateSystemDpiOnly(int dpi);
+// For tests: as with the desktop's high contrast on, which Wine cannot switch on.
+void simulateHighContrast(bool on);
 
 // The system's message font at the given DPI.
 HFONT defaultFont(int dpi);

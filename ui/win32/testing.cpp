@@ -598,6 +598,21 @@ bool setSystemTextColor(std::optional<Rgb> color) {
     return set;
 }
 
+namespace {
+BOOL CALLBACK tellOfColorChange(HWND hwnd, LPARAM) {
+    SendMessageW(hwnd, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+} // namespace
+
+bool setHighContrast(bool on) {
+    simulateHighContrast(on);
+    // As the system tells every top-level window of a change of scheme.
+    EnumThreadWindows(GetCurrentThreadId(), tellOfColorChange, 0);
+    send({});
+    return true;
+}
+
 Rgb systemColor(SystemColor color) {
     const COLORREF value =
         GetSysColor(color == SystemColor::CaptionText ? COLOR_CAPTIONTEXT : COLOR_WINDOWTEXT);
