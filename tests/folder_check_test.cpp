@@ -155,7 +155,6 @@ const Ending kEveryEnding[] = {
 INSTANTIATE_TEST_SUITE_P(Endings, ClosingTheChooser, testing::ValuesIn(kEveryEnding),
                          [](const auto& info) { return std::string(info.param.name); });
 
-#ifndef _WIN32 // the Windows back end still waits for the read's deadline
 // Closed while a drive is read, whichever way, the chooser wants no answer: the folder command
 // goes on at once, after OK with its check, and nothing tells of the drive.
 class ClosingDuringARead : public testing::TestWithParam<Ending> {};
@@ -182,20 +181,27 @@ TEST_P(ClosingDuringARead, EndsTheWaitAtOnce) {
         });
         ui::testing::chooseDrive(*dialog.find<ui::DriveList>(), other);
     });
+    std::optional<Clock::time_point> wentOn; // after OK, when the check's first step began
+    session.at(0, [&] { wentOn = Clock::now(); });
     ui::testing::click(session.form.Command3);
-    const auto waited =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - closed).count();
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            wentOn.value_or(Clock::now()) - closed)
+                            .count();
     answer.set_value();
     ui::testing::holdFolderReads({});
 
-    EXPECT_LT(waited, 1000) << "milliseconds from closing to the end of the folder command";
+    EXPECT_LT(waited, 1000) << "milliseconds from closing to the folder command going on";
     EXPECT_EQ(session.reports.size(), std::string(GetParam().name) == "ok" ? 1u : 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Endings, ClosingDuringARead,
-                         testing::ValuesIn(std::begin(kEveryEnding), std::end(kEveryEnding) - 1),
-                         [](const auto& info) { return std::string(info.param.name); });
+#ifdef _WIN32
+const Ending* const kEndingsHere = std::end(kEveryEnding);
+#else
+const Ending* const kEndingsHere = std::end(kEveryEnding) - 1; // no window manager offscreen
 #endif
+INSTANTIATE_TEST_SUITE_P(Endings, ClosingDuringARead,
+                         testing::ValuesIn(std::begin(kEveryEnding), kEndingsHere),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FolderCommand, OkRunsOneSlowCheckThenReportsAndTurnsIdle) {
     Session session;

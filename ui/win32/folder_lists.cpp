@@ -317,6 +317,9 @@ DirList::DirList(Container& parent, Rect rect)
     };
     HWND list = native().hwnd;
     native().reflected = [list, state](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        // A window that closes wants no answer.
+        if (message == kWindowClosed)
+            ++state->asked;
         if (message == WM_DRAWITEM)
             return drawRow(*state, *reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
         if (message == WM_COMMAND && HIWORD(wParam) == LBN_DBLCLK) {

@@ -120,6 +120,9 @@ std::vector<HFONT> renewDefaultFonts();
 // Registers one of the program's own window classes.
 void registerWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr);
 
+// Told to every control of a window as it closes.
+constexpr UINT kWindowClosed = WM_APP + 0x101;
+
 // Handles what a dialog does with the keyboard (Tab, arrows) and the program's own Enter and
 // Esc rules; false when the message is left for the window.
 bool translateDialogKeys(MSG& message);

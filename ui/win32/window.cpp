@@ -17,10 +17,17 @@ LRESULT reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
 
 void fitClientArea(const Native& window, const POINT* at = nullptr);
 
+BOOL CALLBACK tellControl(HWND control, LPARAM message) {
+    reflect(control, UINT(message), 0, 0);
+    return TRUE;
+}
+
 // A modal window hides when its loop has ended and has given its owner the input back: hidden
-// while the owner is still disabled, it would hand the activation to another program.
+// while the owner is still disabled, it would hand the activation to another program. Its
+// controls learn at once that it has closed, so that none keeps waiting for an answer.
 void hideOnClose(Native& window) {
     window.closed = true;
+    EnumChildWindows(window.hwnd, tellControl, kWindowClosed);
     if (!window.modal)
         ShowWindow(window.hwnd, SW_HIDE);
 }
