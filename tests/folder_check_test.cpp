@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -91,6 +92,16 @@ int rowOf(const ui::DirList& list, const std::string& name) {
     const std::vector<std::string> all = names(list);
     const auto found = std::find(all.begin(), all.end(), name);
     return found == all.end() ? -1 : int(found - all.begin());
+}
+
+// A message box over the chooser: notes its text and dismisses it with the system's OK, in the
+// system's language. False for the chooser itself.
+bool noteMessage(ModalWindow& dialog, std::vector<std::string>& messages) {
+    if (dialog.caption() == "目录选择")
+        return false;
+    messages.push_back(dialog.texts().at(0));
+    dialog.clickButton(dialog.buttons().at(0));
+    return true;
 }
 
 struct Ending {
@@ -454,25 +465,27 @@ TEST(Chooser, UnavailableDriveOrFolderKeepsTheDialogWhereItWas) {
 TEST(Chooser, AFileSystemThatStopsAnsweringCountsAsUnavailable) {
     ScratchFolder scratch;
     scratch.make("sub");
+#ifdef _WIN32
+    const std::string other = "Q:\\"; // a root of its own, as a drive that stops answering has
+#else
     const std::string other = scratch.make("other-drive");
+#endif
     DrivesOffered drives({scratch.root(), other});
     Session session;
     folder::Form2 chooser(session.form.Label3);
     std::promise<void> answer;
     bool droppedDuringARead = false; // the list still open, holding the mouse, while it waits
-    ui::testing::holdFolderReads(
-        [&, answered = answer.get_future().share()] {
-            ui::testing::post([&] { droppedDuringARead |= ui::testing::isDroppedDown(chooser.Drive1); });
-            answered.wait();
-        },
-        std::chrono::milliseconds(100));
     std::vector<std::string> messages;
     session.onDialog([&](ModalWindow& dialog) {
-        if (dialog.caption() != "目录选择") {
-            messages.push_back(dialog.texts().at(0));
-            dialog.clickButton(dialog.buttons().at(0)); // the system's OK, in its language
+        if (noteMessage(dialog, messages))
             return;
-        }
+        ui::testing::holdFolderReads(
+            [&, answered = answer.get_future().share()] {
+                ui::testing::post(
+                    [&] { droppedDuringARead |= ui::testing::isDroppedDown(chooser.Drive1); });
+                answered.wait();
+            },
+            std::chrono::milliseconds(100));
         // Chosen in the dropped-down list, the drive is read once the list has closed.
         dialog.pressKey(Key::F4);
         dialog.pressKey(Key::Down);
@@ -492,6 +505,60 @@ TEST(Chooser, AFileSystemThatStopsAnsweringCountsAsUnavailable) {
     EXPECT_THAT(messages, testing::ElementsAre(kUnavailable));
     EXPECT_EQ(chooser.Dir1.path(), scratch.path());
     EXPECT_FALSE(droppedDuringARead);
+}
+
+// Where the current folder has stopped answering, as on a network mount whose server has gone,
+// the chooser is on screen and modal while its list waits, so a second click on the main window
+// opens nothing. Given up on, the folder leaves both lists naming its drive, the directory list
+// with the drive's root alone; that root, still stuck, is told not available at once.
+TEST(Chooser, OpensAtOnceWhereTheCurrentFolderDoesNotAnswer) {
+    ScratchFolder scratch;
+    scratch.make("sub");
+#ifdef _WIN32
+    const std::string drive = scratch.root();
+#else
+    const std::string drive = scratch.path(); // a drive of its own, mounted inside another
+    DrivesOffered drives({scratch.root(), drive});
+#endif
+    Session session;
+    folder::Form2* opened = nullptr;
+    bool shownDuringTheRead = false;
+    std::atomic<int> reads{0};
+    std::promise<void> answer;
+    ui::testing::holdFolderReads(
+        [&, answered = answer.get_future().share()] {
+            if (++reads == 1)
+                ui::testing::post([&] {
+                    shownDuringTheRead = opened && ui::testing::isShown(opened->window);
+                    ui::testing::click(session.form.Command3);
+                });
+            answered.wait();
+        },
+        std::chrono::milliseconds(200));
+    int dialogs = 0;
+    std::vector<std::string> messages;
+    session.onDialog([&](ModalWindow& dialog) {
+        if (noteMessage(dialog, messages))
+            return;
+        ++dialogs;
+        if (opened && dialog.find<ui::DirList>() == &opened->Dir1) {
+            EXPECT_EQ(opened->Drive1.drive(), drive);
+            EXPECT_EQ(opened->Dir1.path(), drive);
+            EXPECT_THAT(names(opened->Dir1), testing::ElementsAre(drive));
+            ui::testing::doubleClickRow(opened->Dir1, 0);
+        }
+        dialog.clickButton("取消");
+    });
+    folder::Form2 chooser(session.form.Label3);
+    opened = &chooser;
+    chooser.showModal();
+    answer.set_value();
+    ui::testing::holdFolderReads({});
+
+    EXPECT_TRUE(shownDuringTheRead) << "the chooser was not on screen while its folder was read";
+    EXPECT_EQ(dialogs, 1) << "choosers opened";
+    EXPECT_THAT(messages, testing::ElementsAre(kUnavailable));
+    EXPECT_EQ(reads, 1) << "folder reads started";
 }
 
 // A wait for a worker ends at its deadline even when the interface thread is held up, as by a

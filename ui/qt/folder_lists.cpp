@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -203,9 +205,18 @@ std::optional<std::vector<std::string>> subfolders(const fs::path& folder) {
     return names;
 }
 
+// The drive the folder lies on, as the drive list names it; the file system's root where no
+// drive holds it.
+fs::path driveRootOf(const fs::path& folder) {
+    const std::string drive = driveOf(folder.string(), systemDrives());
+    return drive.empty() ? folder.root_path() : fs::path(drive);
+}
+
 class FolderList : public QListView {
 public:
-    FolderList() {
+    // Until its first folder has been read the list shows that folder's drive, its root alone.
+    explicit FolderList(const fs::path& start)
+        : start_(start) {
         setFont(namesFont());
         setModel(&model_);
         setItemDelegate(new IndentingDelegate(this));
@@ -217,6 +228,7 @@ public:
             if (isUnavailable(open(target)) && unavailable)
                 unavailable();
         });
+        show(driveRootOf(start), {});
     }
 
     // Messages are delivered while the folder is read, so the user may ask for another one
@@ -228,14 +240,54 @@ public:
             return Listing::Unreadable;
         std::vector<std::string> names;
         if (const Listing listing = readFolder<std::string>(
-                asked_, [folder] { return subfolders(folder); }, names);
+                asked_, driveRootOf(folder).string(), [folder] { return subfolders(folder); },
+                names);
             listing != Listing::Shown)
             return listing;
+        show(folder, names);
+        return Listing::Shown;
+    }
 
+    const std::string& path() const { return path_; }
+    bool firstReadDue() const { return start_.has_value(); }
+
+    std::function<void()> unavailable;
+    std::function<void()> afterFirstRead; // once, when the first folder has been read
+
+protected:
+    // The first folder is read once the list is on screen, from the dialog's own loop: a
+    // folder that does not answer keeps nothing from appearing, and the dialog is modal by then.
+    void showEvent(QShowEvent* event) override {
+        QListView::showEvent(event);
+        if (!event->spontaneous() && start_ && !firstReadQueued_) {
+            firstReadQueued_ = true;
+            QMetaObject::invokeMethod(this, [this] { readFirst(); }, Qt::QueuedConnection);
+        }
+    }
+    // A dialog that closes wants no answer: the folder it waits for is no longer asked for, so
+    // the handler waiting for it goes on at once. The window system hiding it is no closing.
+    void hideEvent(QHideEvent* event) override {
+        if (!event->spontaneous())
+            ++asked_;
+        QListView::hideEvent(event);
+    }
+
+private:
+    // A folder that has gone leaves its drive's root; one that does not answer, the root row
+    // shown already, with no other worker started on that drive.
+    void readFirst() {
+        if (isVisible() && open(start_->string()) == Listing::Unreadable)
+            open(driveRootOf(*start_).string());
+        start_.reset();
+        if (afterFirstRead)
+            std::exchange(afterFirstRead, {})();
+    }
+
+    // The folder's drive and ancestors as open folders, then its subfolders as closed ones.
+    void show(const fs::path& folder, const std::vector<std::string>& names) {
         // The first row is the drive's root, as on Windows: the folders above a drive mounted
         // inside another are that other drive's.
-        const std::string drive = driveOf(folder.string(), systemDrives());
-        fs::path walked = drive.empty() ? folder.root_path() : fs::path(drive);
+        fs::path walked = driveRootOf(folder);
         std::vector<FolderRow> rows = {
             {walked.string(), QString::fromStdString(walked.string()), 0, true}};
         for (const fs::path& part : folder.lexically_relative(walked)) {
@@ -255,26 +307,13 @@ public:
         const QModelIndex index = model_.index(current);
         setCurrentIndex(index);
         scrollTo(index);
-        return Listing::Shown;
     }
 
-    const std::string& path() const { return path_; }
-
-    std::function<void()> unavailable;
-
-protected:
-    // A dialog that closes wants no answer: the folder it waits for is no longer asked for, so
-    // the handler waiting for it goes on at once. The window system hiding it is no closing.
-    void hideEvent(QHideEvent* event) override {
-        if (!event->spontaneous())
-            ++asked_;
-        QListView::hideEvent(event);
-    }
-
-private:
     FolderModel model_;
     std::string path_;
-    int asked_ = 0; // folders asked for so far
+    int asked_ = 0;                 // folders asked for so far
+    std::optional<fs::path> start_; // the first folder, until it has been read
+    bool firstReadQueued_ = false;
 };
 
 } // namespace
@@ -316,16 +355,16 @@ void DriveList::onChange(std::function<void()> handler) {
     });
 }
 
+// The program's current folder, or the root where it has been removed under the program.
 DirList::DirList(Container& parent, Rect rect)
-    : Control(std::make_unique<Native>(new FolderList)) {
+    : Control(std::make_unique<Native>(new FolderList([] {
+          std::error_code error;
+          const fs::path current = fs::current_path(error);
+          return error ? fs::path("/") : current;
+      }()))) {
     auto* list = static_cast<FolderList*>(native().widget());
     list->setParent(parent.native().container());
     list->setGeometry(toPixels(rect));
-    std::error_code error;
-    const fs::path start = fs::current_path(error);
-    // The root is on another file system than a current folder that does not answer.
-    if (error || list->open(start.string()) != Listing::Shown)
-        list->open(start.root_path().empty() ? "/" : start.root_path().string());
 }
 
 std::string DirList::path() const {
@@ -338,6 +377,15 @@ Listing DirList::setPath(const std::string& path) {
 
 void DirList::onUnavailable(std::function<void()> handler) {
     static_cast<FolderList*>(native().widget())->unavailable = std::move(handler);
+}
+
+void afterFirstRead(QWidget* window, std::function<void()> action) {
+    for (QListView* view : window->findChildren<QListView*>())
+        if (auto* list = dynamic_cast<FolderList*>(view); list && list->firstReadDue()) {
+            list->afterFirstRead = std::move(action);
+            return;
+        }
+    action();
 }
 
 } // namespace ui

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QWidget;
 
 namespace ui {
 
@@ -16,5 +19,8 @@ std::vector<std::string> systemDrives();
 bool isDrive(const std::string& mountPoint, const std::string& type);
 // Tests stand in their own drives (which may not exist); nullopt returns to the real ones.
 void overrideDrives(std::optional<std::vector<std::string>> drives);
+// Runs the action once the directory list in the window has read its first folder, or at once:
+// the test driver hands a dialog over with its list filled.
+void afterFirstRead(QWidget* window, std::function<void()> action);
 
 } // namespace ui

@@ -81,7 +81,8 @@ void sendClose(QWidget* window) {
     QApplication::sendEvent(window->windowHandle(), &event);
 }
 
-// Hands each modal window, once shown, to the test's handler inside the window's own loop.
+// Hands each modal window, once shown, to the test's handler inside the window's own loop: with
+// its directory list filled, as the tests expect, yet not inside the list's wait.
 class ModalWatcher : public QObject {
 public:
     std::function<void(ModalWindow&)> handler;
@@ -92,17 +93,22 @@ protected:
         if (event->type() == QEvent::Show && handler && widget && widget->isWindow() &&
             widget->isModal()) {
             QPointer<QWidget> shown(widget);
-            QTimer::singleShot(0, this, [this, shown] {
-                if (!shown || !handler)
-                    return;
-                Native native(shown);
-                ModalWindow modal(native);
-                auto run = handler; // the handler may replace itself
-                run(modal);
-                native.release();
+            afterFirstRead(widget, [this, shown] {
+                QTimer::singleShot(0, this, [this, shown] { handOver(shown); });
             });
         }
         return false;
+    }
+
+private:
+    void handOver(const QPointer<QWidget>& shown) {
+        if (!shown || !handler)
+            return;
+        Native native(shown);
+        ModalWindow modal(native);
+        auto run = handler; // the handler may replace itself
+        run(modal);
+        native.release();
     }
 };
 
@@ -121,6 +127,14 @@ QListView& listView(const DirList& list) {
 
 QComboBox& comboBox(const DriveList& list) {
     return *static_cast<QComboBox*>(widgetOf(list));
+}
+
+// Scrolls the row into view and returns the centre of its visible part: a long name runs on
+// past the list's edge.
+QPoint rowCentre(QListView& view, int row) {
+    const QModelIndex index = view.model()->index(row, 0);
+    view.scrollTo(index);
+    return view.visualRect(index).intersected(view.viewport()->rect()).center();
 }
 
 } // namespace
@@ -398,18 +412,14 @@ int selectedRow(const DirList& list) {
 
 void clickRow(DirList& list, int row) {
     QListView& view = listView(list);
-    const QModelIndex index = view.model()->index(row, 0);
-    view.scrollTo(index);
-    clickAt(view.viewport(), view.visualRect(index).center());
+    clickAt(view.viewport(), rowCentre(view, row));
 }
 
 void doubleClickRow(DirList& list, int row) {
     QListView& view = listView(list);
-    const QModelIndex index = view.model()->index(row, 0);
-    view.scrollTo(index);
     QWidget* window = view.window();
     QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {},
-                       view.viewport()->mapTo(window, view.visualRect(index).center()));
+                       view.viewport()->mapTo(window, rowCentre(view, row)));
 }
 
 std::vector<std::string> drives(const DriveList& list) {

@@ -7,6 +7,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace ui {
@@ -100,22 +101,21 @@ std::optional<std::vector<std::wstring>> subfolders(const std::wstring& folder) 
     return names;
 }
 
-// Takes the path in UTF-16, so that a name with no UTF-8 form (a lone surrogate) still opens.
-// Messages are delivered while the folder is read, so the user may ask for another one
-// meanwhile; the last asked for wins.
-Listing openFolder(HWND list, FolderListState& state, const std::wstring& path) {
+// The full form of the path, in its plain form and with a closing backslash; empty where it
+// has none.
+std::wstring fullFolder(const std::wstring& path) {
     wchar_t full[MAX_PATH * 4] = {};
     if (!GetFullPathNameW(plainPath(path).c_str(), DWORD(std::size(full)), full, nullptr))
-        return Listing::Unreadable;
+        return {};
     std::wstring folder = full;
     if (folder.back() != L'\\')
         folder += L'\\';
-    std::vector<std::wstring> names;
-    if (const Listing listing = readFolder<std::wstring>(
-            state.asked, [folder] { return subfolders(folder); }, names);
-        listing != Listing::Shown)
-        return listing;
+    return folder;
+}
 
+// The folder's drive and ancestors as open folders, then its subfolders as closed ones.
+void showFolder(HWND list, FolderListState& state, const std::wstring& folder,
+                const std::vector<std::wstring>& names) {
     std::vector<FolderRow> rows;
     const std::wstring root = rootOf(folder);
     rows.push_back({root, rootName(root), 0, true});
@@ -134,7 +134,33 @@ Listing openFolder(HWND list, FolderListState& state, const std::wstring& path) 
     SendMessageW(list, LB_SETCOUNT, state.rows.size(), 0);
     SendMessageW(list, LB_SETCURSEL, WPARAM(current), 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+// Takes the path in UTF-16, so that a name with no UTF-8 form (a lone surrogate) still opens.
+// Messages are delivered while the folder is read, so the user may ask for another one
+// meanwhile; the last asked for wins.
+Listing openFolder(HWND list, FolderListState& state, const std::wstring& path) {
+    const std::wstring folder = fullFolder(path);
+    if (folder.empty())
+        return Listing::Unreadable;
+    std::vector<std::wstring> names;
+    if (const Listing listing = readFolder<std::wstring>(
+            state.asked, rootOf(folder), [folder] { return subfolders(folder); }, names);
+        listing != Listing::Shown)
+        return listing;
+    showFolder(list, state, folder, names);
     return Listing::Shown;
+}
+
+// A folder that has gone leaves its drive's root; one that does not answer, the root row shown
+// already, with no other worker started on that drive.
+void readFirst(HWND list, FolderListState& state) {
+    const std::wstring start = *std::exchange(state.start, std::nullopt);
+    if (openFolder(list, state, start) == Listing::Unreadable)
+        openFolder(list, state, rootOf(start));
+    state.firstReadDue = false;
+    if (state.afterFirstRead)
+        std::exchange(state.afterFirstRead, {})();
 }
 
 // A folder drawn with lines and a fill: an open one has its flap folded down.
@@ -317,9 +343,14 @@ DirList::DirList(Container& parent, Rect rect)
     };
     HWND list = native().hwnd;
     native().reflected = [list, state](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        // A window that closes wants no answer.
-        if (message == kWindowClosed)
+        // The first folder is read once the window is on screen and modal: a folder that does
+        // not answer keeps nothing from appearing. A window that closes wants no answer.
+        if (message == kWindowShown && state->start)
+            readFirst(list, *state);
+        if (message == kWindowClosed) {
             ++state->asked;
+            state->start.reset();
+        }
         if (message == WM_DRAWITEM)
             return drawRow(*state, *reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
         if (message == WM_COMMAND && HIWORD(wParam) == LBN_DBLCLK) {
@@ -332,10 +363,10 @@ DirList::DirList(Container& parent, Rect rect)
         }
         return 0;
     };
-    const std::wstring current = processFolder();
-    // A current folder that has gone leaves the root; one that does not answer, nothing to ask.
-    if (openFolder(list, *state, current) == Listing::Unreadable)
-        openFolder(list, *state, rootOf(current));
+    // Until its first folder has been read the list shows that folder's drive, its root alone.
+    state->start = processFolder();
+    if (const std::wstring folder = fullFolder(*state->start); !folder.empty())
+        showFolder(list, *state, rootOf(folder), {});
 }
 
 std::string DirList::path() const {

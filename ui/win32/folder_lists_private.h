@@ -21,6 +21,10 @@ struct FolderListState {
     std::wstring path;
     std::function<void()> unavailable;
     int asked = 0; // folders asked for so far
+    // The first folder, read once the window is on screen; nothing once asked for or closed.
+    std::optional<std::wstring> start;
+    bool firstReadDue = true; // until the first folder has been read or given up on
+    std::function<void()> afterFirstRead; // once, then: the test driver hands the dialog over
 };
 
 // Tests stand in their own drives (which may not exist); nullopt returns to the real ones.

@@ -120,7 +120,9 @@ std::vector<HFONT> renewDefaultFonts();
 // Registers one of the program's own window classes.
 void registerWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr);
 
-// Told to every control of a window as it closes.
+// Told to every control of a window: that the window is on screen and its loop runs (posted as
+// it shows), and that it has closed (as it closes).
+constexpr UINT kWindowShown = WM_APP + 0x100;
 constexpr UINT kWindowClosed = WM_APP + 0x101;
 
 // Handles what a dialog does with the keyboard (Tab, arrows) and the program's own Enter and

@@ -148,6 +148,26 @@ void sendKeys(const std::vector<MSG>& input) {
     }
 }
 
+std::vector<HWND> children(HWND parent);
+
+// A dialog is handed over with its directory list filled, as the tests expect, yet not inside
+// the list's wait: while the list reads its first folder, the dialog comes again after it.
+bool handOverLater(HWND shown) {
+    for (HWND child : children(shown)) {
+        Native* native = nativeOf(child);
+        if (!native || !dynamic_cast<DirList*>(native->owner))
+            continue;
+        auto& state = *static_cast<FolderListState*>(native->state.get());
+        if (state.firstReadDue) {
+            state.afterFirstRead = [shown] {
+                PostMessageW(driver().window, kModalShown, reinterpret_cast<WPARAM>(shown), 0);
+            };
+            return true;
+        }
+    }
+    return false;
+}
+
 LRESULT CALLBACK driverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kRunAction: {
@@ -162,7 +182,7 @@ LRESULT CALLBACK driverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case kModalShown: {
         HWND shown = reinterpret_cast<HWND>(wParam);
         Driver& d = driver();
-        if (!d.modalHandler || !IsWindowVisible(shown))
+        if (!d.modalHandler || !IsWindowVisible(shown) || handOverLater(shown))
             return 0;
         auto run = d.modalHandler; // the handler may replace itself
         if (Native* own = nativeOf(shown)) {

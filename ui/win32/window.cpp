@@ -89,6 +89,13 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_DRAWITEM:
         return reflect(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem, message, wParam,
                        lParam);
+    case WM_SHOWWINDOW:
+        if (wParam)
+            PostMessageW(hwnd, kWindowShown, 0, 0);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case kWindowShown:
+        EnumChildWindows(hwnd, tellControl, kWindowShown);
+        return 0;
     case WM_ACTIVATE:
         // As a dialog does: the focus comes back to where it was when a message box or
         // another window closes.
