@@ -215,6 +215,18 @@ TEST(Window, StatusLineFollowsTheDesktopsTextColour) {
     EXPECT_GT(countInRect(image, {24, 192, 265, 17}, green), 10);
 }
 
+// A change of the environment or a policy, which the system broadcasts as a change of settings,
+// leaves the window as it is; a change of the message font draws it again.
+TEST(Window, IsDrawnAgainOnlyForSettingsThatChangeItsLook) {
+    Session session;
+    const std::optional<bool> environment =
+        ui::testing::redrawnOnSettingChange(session.form.window, false);
+    if (!environment)
+        GTEST_SKIP() << "this back end is told of no such changes";
+    EXPECT_FALSE(*environment);
+    EXPECT_EQ(ui::testing::redrawnOnSettingChange(session.form.window, true), true);
+}
+
 // Under high contrast the header is drawn once, in the scheme's colours: its two copies one
 // pixel apart would smear into each other in one colour. So it takes about as many pixels of ink
 // as the top copy alone does in colour, well short of the two copies' together.

@@ -106,6 +106,10 @@ Rgb systemColor(SystemColor color);
 // The desktop's scheme gives text this colour from now on, as a switch of theme does; nothing
 // returns to the scheme the tests started with. False where the back end cannot change it.
 bool setSystemTextColor(std::optional<Rgb> color);
+// Tells the window of a change of the desktop's settings as the system broadcasts one, of the
+// message font or else of the environment; whether the window then waits to be drawn again.
+// Nothing where the back end gets no such message.
+std::optional<bool> redrawnOnSettingChange(Window& window, bool font);
 // The desktop's high contrast goes on or off, as its accessibility settings switch it. False
 // where the back end cannot be made to.
 bool setHighContrast(bool on);

@@ -260,6 +260,10 @@ Image grab(Window& window) {
     return result;
 }
 
+std::optional<bool> redrawnOnSettingChange(Window&, bool) {
+    return std::nullopt;
+}
+
 // Qt takes high contrast from the platform's theme, which offscreen has none of.
 bool setHighContrast(bool) {
     return false;

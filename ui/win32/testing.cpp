@@ -625,6 +625,14 @@ BOOL CALLBACK tellOfColorChange(HWND hwnd, LPARAM) {
 }
 } // namespace
 
+std::optional<bool> redrawnOnSettingChange(Window& window, bool font) {
+    const HWND hwnd = window.native().hwnd;
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); // nothing left to draw
+    SendMessageW(hwnd, WM_SETTINGCHANGE, font ? SPI_SETNONCLIENTMETRICS : 0,
+                 font ? 0 : reinterpret_cast<LPARAM>(L"Environment"));
+    return GetUpdateRect(hwnd, nullptr, FALSE) != FALSE;
+}
+
 bool setHighContrast(bool on) {
     simulateHighContrast(on);
     // As the system tells every top-level window of a change of scheme.

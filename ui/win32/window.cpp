@@ -73,9 +73,15 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_NCCREATE:
         scaleFrameWithScreen(hwnd);
         return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_SETTINGCHANGE:
+        // Of the settings broadcast, only the fonts and high contrast change how the windows
+        // look; the rest (the environment, a policy refresh) would only make them flicker.
+        if (wParam != SPI_SETNONCLIENTMETRICS && wParam != SPI_SETICONTITLELOGFONT &&
+            wParam != SPI_SETHIGHCONTRAST)
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        [[fallthrough]];
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
-    case WM_SETTINGCHANGE:
         followDesktopChange(hwnd, message);
         return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_DPICHANGED:
