@@ -37,6 +37,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends is read off the program's shared libraries: Qt and the C and C++ runtimes, and no font
 # package, as the program carries its own fonts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The toolkit's private interface to its Wayland connection holds only for the Qt the program
+# was built with, which Debian names by this virtual package, as its own Qt packages do.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-base-abi (= ${Qt6Gui_VERSION})")
 # On a Wayland desktop the toolkit's Wayland plugin gives a native window, sharp when scaled;
 # without it the program runs through XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)

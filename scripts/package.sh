@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup-debian.sh build-essential cmake qt6-base-dev libgl-dev libwayland-dev libglib2.0-dev git dpkg-dev lintian \
+bash scripts/setup-debian.sh build-essential cmake qt6-base-dev qt6-base-private-dev \
+    libgl-dev libwayland-dev wayland-protocols libglib2.0-dev git dpkg-dev lintian \
     zip
 export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)

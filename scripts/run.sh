@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup-debian.sh build-essential cmake qt6-base-dev libgl-dev libwayland-dev libglib2.0-dev fonts-noto-cjk \
+bash scripts/setup-debian.sh build-essential cmake qt6-base-dev qt6-base-private-dev \
+    libgl-dev libwayland-dev wayland-protocols libglib2.0-dev fonts-noto-cjk \
     xvfb xauth x11-utils xdotool imagemagick openbox
 cmake --preset default -DBUILD_TESTING=OFF >/dev/null
 cmake --build --preset default -j"$(nproc)"

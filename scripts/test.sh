@@ -6,12 +6,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup-debian.sh build-essential cmake qt6-base-dev libgl-dev libwayland-dev libglib2.0-dev fonts-noto-cjk \
+bash scripts/setup-debian.sh build-essential cmake qt6-base-dev qt6-base-private-dev \
+    libgl-dev libwayland-dev wayland-protocols libglib2.0-dev fonts-noto-cjk \
     libgtest-dev libgmock-dev binutils-mingw-w64-x86-64 \
     xvfb xauth openbox xdotool x11-utils imagemagick strace dbus-daemon \
     dbus-bin at-spi2-core python3-pyatspi libglib2.0-bin python3-fonttools \
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
     wine64 fonts-wine locales dpkg-dev appstream desktop-file-utils weston qt6-wayland bindfs \
+    cage xwayland \
     zip unzip openssl osslsigncode yamllint
 # Wine shows its own texts (a message box's button) in the language of the locale.
 if ! locale -a | grep -qix 'zh_CN.utf8'; then

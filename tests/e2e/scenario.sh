@@ -163,6 +163,73 @@ wayland | wayland_scale2)
     [ "$status" -eq 0 ] || fail "exit status $status"
     [ "$took" -le 200 ] || fail "took ${took} ms to end"
     ;;
+wayland_frames)
+    # Two compositors that both offer to draw frames: cage answers "client side", cage -d
+    # "server side". The program leaves its frames to the toolkit, which then asks the
+    # compositor for them with a decoration object, only where they are granted, and asks the
+    # compositor it is connected to, even by a socket handed down while WAYLAND_DISPLAY names
+    # the other one.
+    need_tools cage setpriv pkill python3
+    # Each its own runtime folder and headless output; cage refuses to run as root.
+    start_cage() { # NAME [OPTION]
+        local dir=$artifacts/$1 drop=()
+        shift
+        rm -rf "$dir"
+        mkdir -m 700 "$dir"
+        if [ "$(id -u)" -eq 0 ]; then
+            chown 65534:65534 "$dir"
+            drop=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+        fi
+        XDG_RUNTIME_DIR=$dir WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+            "${drop[@]}" cage "$@" -- sleep 120 >"$dir.log" 2>&1 &
+        CAGE_PIDS+=" $!"
+        for _ in $(seq 100); do [ -S "$dir/wayland-0" ] && break; sleep 0.05; done
+        [ -S "$dir/wayland-0" ] || fail "cage $* did not start: $(cat "$dir.log")"
+        SOCKET=$dir/wayland-0
+    }
+    # cage ends cleanly with its own client, and aborts on a signal.
+    trap 'kill ${APP_PID:-} "$OPENBOX_PID" "$XVFB_PID" 2>/dev/null || true
+        for pid in $CAGE_PIDS; do pkill -P "$pid" || true; done
+        rm -rf "$RUNTIME_DIR"' EXIT
+    CAGE_PIDS= RUNS=0
+    start_cage client_side
+    client_side=$SOCKET
+    start_cage server_side -d
+    server_side=$SOCKET
+    # Starts the program with the given command line and tells whether its main window has a
+    # decoration object.
+    decorated() {
+        local requests=$artifacts/requests-$((++RUNS)).log toplevel=
+        WAYLAND_DEBUG=1 QT_QPA_PLATFORM=wayland "$@" 2>"$requests" &
+        APP_PID=$!
+        for _ in $(seq 200); do
+            toplevel=$(grep -o 'xdg_toplevel@[0-9]*.set_title("Marlinth")' "$requests" |
+                head -n 1 | cut -d. -f1)
+            [ -n "$toplevel" ] && grep -q "$toplevel\.configure" "$requests" && break
+            sleep 0.05
+        done
+        kill "$APP_PID"
+        wait "$APP_PID" 2>/dev/null || true
+        APP_PID=
+        grep -q "$toplevel\.configure" "$requests" ||
+            fail "the main window did not appear: $requests"
+        grep -q "get_toplevel_decoration(new id zxdg_toplevel_decoration_v1@[0-9]*, $toplevel)" \
+            "$requests"
+    }
+    ! WAYLAND_DISPLAY=$client_side decorated "$program" ||
+        fail "the toolkit's frame where the compositor answers client side"
+    WAYLAND_DISPLAY=$server_side decorated "$program" ||
+        fail "a frame of the program's own where the compositor draws frames"
+    handed_down='import os, socket, sys
+s = socket.socket(socket.AF_UNIX)
+s.connect(sys.argv[1])
+fd = s.detach()
+os.set_inheritable(fd, True)
+os.environ["WAYLAND_SOCKET"] = str(fd)
+os.execv(sys.argv[2], sys.argv[2:])'
+    ! WAYLAND_DISPLAY=$server_side decorated python3 -c "$handed_down" "$client_side" "$program" ||
+        fail "asked the compositor WAYLAND_DISPLAY names, not the one of its socket"
+    ;;
 folder_cancel)
     start_program "$program"
     frame="305x137+8+$((152 + MENU_HEIGHT))"

@@ -1,5 +1,7 @@
 #include "window_frame.h"
 
+#include "wayland_frames.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -7,10 +9,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <wayland-client.h>
-
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace ui {
@@ -27,28 +26,6 @@ constexpr int kRightMargin = 8;
 constexpr int kIcon = 22;
 constexpr int kCaptionPixels = 14;
 constexpr int kCornerRadius = 3;
-
-// Asks the compositor, over a connection of the program's own, whether it offers to draw
-// frames (xdg-decoration); the toolkit then asks it to, for every window.
-bool compositorDrawsFrames() {
-    wl_display* display = wl_display_connect(nullptr);
-    if (!display)
-        return false;
-    bool offered = false;
-    static const wl_registry_listener listener = {
-        [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
-            if (std::strcmp(interface, "zxdg_decoration_manager_v1") == 0)
-                *static_cast<bool*>(data) = true;
-        },
-        [](void*, wl_registry*, uint32_t) {},
-    };
-    wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &listener, &offered);
-    wl_display_roundtrip(display);
-    wl_registry_destroy(registry);
-    wl_display_disconnect(display);
-    return offered;
-}
 
 enum class Button { None, Close, Minimise };
 
