@@ -584,12 +584,13 @@ TEST(WorkerCall, AWaitEndsAtItsDeadlineThoughTheThreadIsHeldUpAsItChecks) {
     };
     ui::deliverPendingMessages(); // nothing else is there to end the wait
     const Clock::time_point started = Clock::now();
-    const std::optional<int> answer = ui::callOnWorker<int>([] { return 1; }, heldUpAsItChecks);
+    const ui::WorkerCall<int> call = ui::callOnWorker<int>([] { return 1; }, heldUpAsItChecks);
     const auto waited = std::chrono::duration_cast<milliseconds>(Clock::now() - started).count();
     release.set_value();
     ui::testing::holdFolderReads({});
 
-    EXPECT_EQ(answer, std::nullopt);
+    EXPECT_EQ(call.answer, std::nullopt);
+    EXPECT_TRUE(call.late);
     EXPECT_LT(waited, 1000) << "milliseconds waited";
 }
 

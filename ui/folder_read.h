@@ -45,9 +45,7 @@ Listing readFolder(int& asked, const Name& root,
         bool givenUp = false;
     };
     auto attempt = std::make_shared<Attempt>();
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point started = Clock::now();
-    auto answer = callOnWorker(
+    auto call = callOnWorker(
         std::function([read = std::move(read), attempt, root, &stuck] {
             auto result = read();
             std::lock_guard lock(stuck.mutex);
@@ -59,18 +57,19 @@ Listing readFolder(int& asked, const Name& root,
         [&asked, request] { return asked != request; });
     if (asked != request)
         return Listing::Superseded;
-    if (!answer) {
-        // Not so when no worker could be started: that answers at once.
+    if (call.late) {
+        // Not stuck if it returned as the wait ended, its answer not yet handed over.
         std::lock_guard lock(stuck.mutex);
-        if (!attempt->returned && Clock::now() - started >= workerDeadline()) {
+        if (!attempt->returned) {
             attempt->givenUp = true;
             ++stuck.workers[root];
         }
-        return Listing::NoAnswer;
     }
-    if (!*answer)
+    if (!call.answer)
+        return Listing::NoAnswer;
+    if (!*call.answer)
         return Listing::Unreadable;
-    names = std::move(**answer);
+    names = std::move(**call.answer);
     return Listing::Shown;
 }
 

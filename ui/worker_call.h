@@ -36,13 +36,21 @@ std::function<void()> messageWaker();
 // time is up, and delivers those.
 void waitForMessages(std::chrono::milliseconds most);
 
+// What came of a call on a worker: its answer, if one was taken, and whether the wait ended at
+// the deadline with the worker still at work.
+template <typename Result> struct WorkerCall {
+    std::optional<Result> answer;
+    bool late = false;
+};
+
 // Runs the call on a worker and waits for its answer while delivering messages, until the
 // deadline or until the answer is no longer wanted; a handler delivered meanwhile may have asked
-// for another. Nothing if no answer was taken: a late one is dropped with its worker, and nothing
-// waits for a worker stuck in the kernel, at exit least of all.
+// for another. A late answer is dropped with its worker, and nothing waits for a worker stuck in
+// the kernel, at exit least of all. No thread to be had, as when many are stuck, answers nothing
+// at once.
 template <typename Result>
-std::optional<Result> callOnWorker(std::function<Result()> call,
-                                   const std::function<bool()>& unwanted) {
+WorkerCall<Result> callOnWorker(std::function<Result()> call,
+                                const std::function<bool()>& unwanted) {
     struct Shared {
         std::mutex mutex;
         std::optional<Result> answer;
@@ -61,7 +69,7 @@ std::optional<Result> callOnWorker(std::function<Result()> call,
                 shared->wake();
         }).detach();
     } catch (const std::system_error&) {
-        return std::nullopt; // no thread to be had, as when many are stuck: no answer either
+        return {};
     }
 
     // However the wait ends, a late worker finds nobody to wake, even when a handler's exception
@@ -83,8 +91,10 @@ std::optional<Result> callOnWorker(std::function<Result()> call,
             // The time is taken once, after the check: taken again, a pre-emption could put it past
             // the deadline, and a negative wait lasts until the next message (Qt) or for good.
             left = std::max(deadline - Clock::now(), Clock::duration::zero());
-            if (shared->answer || dropped || left == Clock::duration::zero())
-                return dropped ? std::nullopt : std::move(shared->answer);
+            if (dropped)
+                return {};
+            if (shared->answer || left == Clock::duration::zero())
+                return {std::move(shared->answer), !shared->answer};
         }
         waitForMessages(std::chrono::ceil<std::chrono::milliseconds>(left));
     }
