@@ -71,7 +71,8 @@ void askForAWindow(Probe& probe, wl_display* display, wl_event_queue* queue) {
     zxdg_toplevel_decoration_v1* decoration =
         zxdg_decoration_manager_v1_get_toplevel_decoration(probe.decorations, toplevel);
     zxdg_toplevel_decoration_v1_add_listener(decoration, &decorationListener, &probe);
-    // No mode asked, as the toolkit asks none: the compositor chooses.
+    // The compositor chooses, as the toolkit leaves it to choose for its windows.
+    zxdg_toplevel_decoration_v1_unset_mode(decoration);
     wl_surface_commit(surface);
     // A compositor may configure only once the round trip that carried the commit is over.
     for (int trip = 0; trip < 3 && !probe.configured; ++trip)
