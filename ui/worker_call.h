@@ -93,8 +93,10 @@ WorkerCall<Result> callOnWorker(std::function<Result()> call,
             left = std::max(deadline - Clock::now(), Clock::duration::zero());
             if (dropped)
                 return {};
-            if (shared->answer || left == Clock::duration::zero())
-                return {std::move(shared->answer), !shared->answer};
+            if (shared->answer || left == Clock::duration::zero()) {
+                const bool late = !shared->answer;
+                return {std::move(shared->answer), late};
+            }
         }
         waitForMessages(std::chrono::ceil<std::chrono::milliseconds>(left));
     }

@@ -203,8 +203,7 @@ wayland_frames)
         WAYLAND_DEBUG=1 QT_QPA_PLATFORM=wayland "$@" 2>"$requests" &
         APP_PID=$!
         for _ in $(seq 200); do
-            toplevel=$(grep -o 'xdg_toplevel@[0-9]*.set_title("Marlinth")' "$requests" |
-                head -n 1 | cut -d. -f1)
+            toplevel=$(main_toplevel "$requests")
             [ -n "$toplevel" ] && grep -q "$toplevel\.configure" "$requests" && break
             sleep 0.05
         done

@@ -73,6 +73,12 @@ magenta_box() {
     convert "$1" -fill black +opaque '#FF80FF' -format '%@' info:
 }
 
+# The program's main window among the Wayland requests in the file, as the compositor knows it
+# (xdg_toplevel@N); nothing before it has been made.
+main_toplevel() {
+    grep -o 'xdg_toplevel@[0-9]*.set_title("Marlinth")' "$1" | head -n 1 | cut -d. -f1
+}
+
 # Starts the program on weston, at the given scale, and waits for its main window, which must
 # be 334 px wide and 332 below its menu bar. Sets $requests, the file of every request the
 # program makes of the compositor, $toplevel, its main window there, and where its content
@@ -84,8 +90,7 @@ start_wayland_program() {
     WAYLAND_DEBUG=1 "$program" 2>"$requests" &
     APP_PID=$!
     for _ in $(seq 200); do grep -q 'set_window_geometry' "$requests" && break; sleep 0.05; done
-    toplevel=$(grep -o 'xdg_toplevel@[0-9]*.set_title("Marlinth")' "$requests" | head -n 1 |
-        cut -d. -f1)
+    toplevel=$(main_toplevel "$requests")
     [ -n "$toplevel" ] || fail "the main window did not appear"
     sleep 1 # first paint
     # Qt draws the title bar: 30 px above the content, a frame of 3 px on the other sides.
